@@ -1,0 +1,25 @@
+#include "mainwindow.h"
+#include "resourceinit.h"
+
+#include <QApplication>
+#include <QDebug>
+#include <QFontDatabase>
+
+int main(int argc, char* argv[])
+{
+    QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication app(argc, argv);
+    initTonviseResources();
+
+    const int fontId = QFontDatabase::addApplicationFont(QStringLiteral(":Roboto-Regular.ttf"));
+    if (fontId >= 0) {
+        const QStringList families = QFontDatabase::applicationFontFamilies(fontId);
+        if (!families.isEmpty())
+            qDebug() << "Font" << families.first() << "loaded";
+    }
+
+    MainWindow window;
+    window.show();
+    return app.exec();
+}

@@ -1,0 +1,212 @@
+#include "mainwindow.h"
+
+#include "paramtreedialog.h"
+#include "treewidget.h"
+#include "ui_mainwindow.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QShortcut>
+#include <QTabBar>
+
+MainWindow::MainWindow(QWidget* parent)
+    : QMainWindow(parent), ui(new Ui::MainWindow), settingsMenu(this),
+      settings(QStringLiteral("Veltrane"), QStringLiteral("Tonvise"))
+{
+    paramTreeDialog = new ParamTreeDialog(this);
+    connect(paramTreeDialog, &QDialog::finished, this, &MainWindow::onParamTreeDialogFinished);
+    treeWidget = paramTreeDialog->getParamTree();
+
+    ui->setupUi(this);
+
+    // The DAC pages leave the tab bar now; the timer puts back the one the device reports.
+    for (int i = ui->tabs->count() - 1; i >= 0; --i) {
+        const QString title = ui->tabs->tabText(i);
+        if (!title.startsWith(QLatin1String("DAC")))
+            continue;
+        if (title.startsWith(QLatin1String("DAC Sabre")))
+            sabreTab = ui->tabs->widget(i);
+        else if (title.startsWith(QLatin1String("DAC Ak449x")))
+            ak449xTab = ui->tabs->widget(i);
+        ui->tabs->removeTab(i);
+    }
+    ui->dacModelLabel->hide();
+
+    QAction* readAll = settingsMenu.addAction(QStringLiteral("   Read All  (F5)"));
+    readAll->setShortcut(QKeySequence(Qt::Key_F5));
+    readAll->setShortcutVisibleInContextMenu(false);
+    connect(readAll, &QAction::triggered, this, &MainWindow::on_actionRead_All_triggered);
+    auto* readAllShortcut = new QShortcut(QKeySequence(Qt::Key_F5), this);
+    readAllShortcut->setContext(Qt::WindowShortcut);
+    connect(readAllShortcut, &QShortcut::activated, this,
+            &MainWindow::on_actionRead_All_triggered);
+
+    settingsMenu.addAction(QStringLiteral("   Write Plugin"));
+    readLevelsAction = settingsMenu.addAction(QStringLiteral("   Read Levels"));
+    readLevelsAction->setCheckable(true);
+    readLevelsAction->setChecked(false);
+    darkModeAction = settingsMenu.addAction(QStringLiteral("   Dark mode"));
+    darkModeAction->setCheckable(true);
+    connect(darkModeAction, &QAction::toggled, this, &MainWindow::changestyle);
+    QMenu* service = settingsMenu.addMenu(QStringLiteral("   Service"));
+    service->addAction(QStringLiteral("Reboot"));
+    service->addAction(QStringLiteral("Run Bootloader"));
+    settingsMenu.setLayoutDirection(Qt::RightToLeft);
+    QAction* about = settingsMenu.addAction(QStringLiteral("   About"));
+    connect(about, &QAction::triggered, this, &MainWindow::onActionAboutTriggered);
+
+    connect(treeWidget, &TreeWidget::paramEnqueuedForUpdate, this,
+            &MainWindow::onParamEnqueuedForUpdate);
+
+    if (settings.value(themeKey).toString() == darkTheme)
+        reloadStyleblue();
+    else
+        reloadStyle();
+
+    auto* lightShortcut = new QShortcut(QKeySequence(Qt::Key_F12), this);
+    lightShortcut->setContext(Qt::WindowShortcut);
+    connect(lightShortcut, &QShortcut::activated, this, &MainWindow::reloadStyle);
+    auto* darkShortcut = new QShortcut(QKeySequence(Qt::Key_F11), this);
+    darkShortcut->setContext(Qt::WindowShortcut);
+    connect(darkShortcut, &QShortcut::activated, this, &MainWindow::reloadStyleblue);
+
+    startTimer(1000, Qt::CoarseTimer);
+}
+
+MainWindow::~MainWindow()
+{
+    delete ui;
+}
+
+void MainWindow::runAutomaton(MainWindow::input)
+{
+    // The device link drives this; until it exists there is nothing to send.
+}
+
+void MainWindow::onParamEnqueuedForUpdate()
+{
+    runAutomaton(ParamEnqueued);
+}
+
+void MainWindow::timerEvent(QTimerEvent*)
+{
+    runAutomaton(TimerTick);
+    updateDacTab();
+}
+
+void MainWindow::updateDacTab()
+{
+    const QString model = ui->dacModelLabel->text();
+    if (model == lastDacModel)
+        return;
+    for (int i = ui->tabs->count() - 1; i >= 0; --i) {
+        if (ui->tabs->tabText(i).startsWith(QLatin1String("DAC")))
+            ui->tabs->removeTab(i);
+    }
+    if (model == QLatin1String("SABRE") && sabreTab)
+        ui->tabs->addTab(sabreTab, QStringLiteral("DAC"));
+    else if (model == QLatin1String("AK449X") && ak449xTab)
+        ui->tabs->addTab(ak449xTab, QStringLiteral("AK449X"));
+    lastDacModel = model;
+}
+
+void MainWindow::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!firstShowDone) {
+        firstShowDone = true;
+        ui->tabs->setCurrentIndex(0);
+    }
+}
+
+void MainWindow::updateConnectionIndicator()
+{
+    if (connected) {
+        ui->connectButton->setText(QStringLiteral("Connected"));
+        ui->connectButton->setStyleSheet(QStringLiteral("border-bottom:2px solid #00ff00;"));
+    } else {
+        ui->connectButton->setText(QStringLiteral("Connecting"));
+        ui->connectButton->setStyleSheet(QStringLiteral("border-bottom:2px solid #ff0000;"));
+    }
+    // Forces the next tick to rebuild the DAC tab from what the device reports next.
+    ui->dacModelLabel->setText(QString());
+}
+
+void MainWindow::saveFileDir(const QString& key, const QString& fileName)
+{
+    settings.setValue(key, QFileInfo(fileName).absoluteDir().absolutePath());
+}
+
+bool MainWindow::confirm(const QString& text)
+{
+    QMessageBox box(QMessageBox::Question, QStringLiteral(" "), text,
+                    QMessageBox::Yes | QMessageBox::No, this);
+    box.setDefaultButton(static_cast<QPushButton*>(nullptr));
+    return box.exec() == QMessageBox::Yes;
+}
+
+void MainWindow::showMessageBox(const QString& text)
+{
+    QMessageBox box(this);
+    box.setText(text);
+    box.exec();
+}
+
+void MainWindow::on_settingsButton_clicked()
+{
+    const QPoint origin = ui->settingsButton->mapToGlobal(QPoint(0, 0));
+    const QPoint shift(ui->settingsButton->width() - settingsMenu.sizeHint().width(),
+                       ui->settingsButton->height() - 2);
+    settingsMenu.move(origin + shift);
+    settingsMenu.show();
+}
+
+void MainWindow::on_actionRead_All_triggered()
+{
+    runAutomaton(ReadAll);
+}
+
+void MainWindow::on_actionGenerate_Plugin_triggered() {}
+
+void MainWindow::on_actionShow_Tree_toggled(bool arg1)
+{
+    paramTreeDialog->setVisible(arg1);
+}
+
+void MainWindow::onActionAboutTriggered(bool) {}
+
+bool MainWindow::applyStyleSheet(const QString& resource)
+{
+    QFile file(resource);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return false;
+    setStyleSheet(QString::fromUtf8(file.readAll()));
+    return true;
+}
+
+void MainWindow::reloadStyle()
+{
+    if (applyStyleSheet(QStringLiteral(":/light.qss")))
+        settings.setValue(themeKey, lightTheme);
+}
+
+void MainWindow::reloadStyleblue()
+{
+    if (!applyStyleSheet(QStringLiteral(":/blue.qss")))
+        return;
+    settings.setValue(themeKey, darkTheme);
+    darkModeAction->setChecked(true);
+}
+
+void MainWindow::onParamTreeDialogFinished() {}
+
+void MainWindow::changestyle(bool checked)
+{
+    if (checked)
+        reloadStyleblue();
+    else
+        reloadStyle();
+}

@@ -1,0 +1,139 @@
+#include "node.h"
+
+#include "treewidget.h"
+
+#include <QTreeWidgetItem>
+
+Node::Node() = default;
+
+Node::Node(const NodeArgs& args, const QString& name, path_segment segment, QString typeTag)
+    : name(name), parent(args.parent), segment(segment), typeTag(std::move(typeTag))
+{
+    if (args.parentItem)
+        treeItem = new QTreeWidgetItem(args.parentItem);
+    else
+        treeItem = new QTreeWidgetItem(args.treeWidget);
+    treeItem->setData(0, Qt::DisplayRole, name);
+}
+
+// Children are owned by their parent; rows belong to the tree view.
+Node::~Node()
+{
+    qDeleteAll(children);
+}
+
+QByteArray Node::serialize() const
+{
+    return QByteArray();
+}
+
+bool Node::deserialize(const QByteArray&)
+{
+    return false;
+}
+
+void Node::constructJson(QJsonObject& parent) const
+{
+    QJsonObject object;
+    for (const Node* child : children) {
+        if (child->isSetting())
+            child->constructJson(object);
+    }
+    parent.insert(name, object);
+}
+
+void Node::readJson(const QJsonObject& parent)
+{
+    const auto it = parent.constFind(name);
+    if (it == parent.constEnd() || !it->isObject())
+        return;
+    const QJsonObject object = it->toObject();
+    for (Node* child : children)
+        child->readJson(object);
+}
+
+void Node::anchor() {}
+
+QByteArray Node::makePath() const
+{
+    if (!parent)
+        return QByteArray();
+    uint8_t bytes[2];
+    const int count = serialize_path_segment(segment, bytes);
+    return parent->makePath() + QByteArray(reinterpret_cast<const char*>(bytes), count);
+}
+
+QString Node::getCallbackName() const
+{
+    if (!parent)
+        return QString();
+    QString own = name;
+    own.replace(QLatin1Char(' '), QLatin1Char('_')).replace(QLatin1Char('-'), QLatin1Char('_'));
+    return parent->getCallbackName() + own + QStringLiteral("__");
+}
+
+QString Node::getParentName()
+{
+    return parent ? parent->name : QString();
+}
+
+path_segment Node::getParentPathSegment() const
+{
+    return parent ? parent->segment : NULL_PATH_SEGMENT;
+}
+
+void Node::assignPathTreeIndices(int& next)
+{
+    int count = 0;
+    for (const Node* child : children) {
+        if (path_segment_not_null(child->segment))
+            ++count;
+    }
+    if (count == 0) {
+        childListIndex = 0;
+        return;
+    }
+    childListIndex = next;
+    next += count + 1;
+    for (Node* child : children) {
+        if (path_segment_not_null(child->segment))
+            child->assignPathTreeIndices(next);
+    }
+}
+
+QVector<path_tree_item> Node::constructPathSubtree()
+{
+    QVector<path_tree_item> items;
+    for (const Node* child : children) {
+        if (!path_segment_not_null(child->segment))
+            continue;
+        if (child->paramIndex < 0)
+            items.append(make_path_tree_node(child->segment, unsigned(child->childListIndex)));
+        else
+            items.append(make_path_tree_leaf(child->segment, unsigned(child->paramIndex)));
+    }
+    items.append(NULL_PATH_TREE_ITEM);
+    for (Node* child : children) {
+        if (path_segment_not_null(child->segment) && child->childListIndex > 0)
+            items += child->constructPathSubtree();
+    }
+    return items;
+}
+
+NodeArgs Node::childArgs(const NodeArgs& own)
+{
+    NodeArgs args;
+    args.parent = this;
+    args.params = own.params;
+    args.treeWidget = own.treeWidget;
+    args.parentItem = treeItem;
+    return args;
+}
+
+void Node::registerParam(const NodeArgs& args, QWidget* widget)
+{
+    if (widget)
+        args.treeWidget->setItemWidget(treeItem, 1, widget);
+    paramIndex = args.params->size();
+    args.params->append(this);
+}

@@ -1,0 +1,68 @@
+#pragma once
+
+#include "pathaddress.h"
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QList>
+#include <QString>
+#include <QVector>
+
+class QTreeWidgetItem;
+class QWidget;
+class TreeWidget;
+class Node;
+
+// What every node constructor gets; each inner node rebuilds it for its children.
+struct NodeArgs
+{
+    Node* parent = nullptr;
+    QList<Node*>* params = nullptr; // the tree-wide parameter list, owned by ParamTree
+    TreeWidget* treeWidget = nullptr;
+    QTreeWidgetItem* parentItem = nullptr; // null for the children of the root
+};
+
+class Node
+{
+public:
+    Node();
+    Node(const NodeArgs& args, const QString& name, path_segment segment, QString typeTag);
+    virtual ~Node();
+
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
+
+    virtual QByteArray serialize() const;
+    virtual bool deserialize(const QByteArray& data);
+    virtual void constructJson(QJsonObject& parent) const;
+    virtual void readJson(const QJsonObject& parent);
+    virtual void anchor();
+
+    QByteArray makePath() const;
+    QString getCallbackName() const;
+    QString getParentName();
+    path_segment getParentPathSegment() const;
+    void assignPathTreeIndices(int& next);
+    QVector<path_tree_item> constructPathSubtree();
+
+    // The bundle an inner node hands to its children.
+    NodeArgs childArgs(const NodeArgs& own);
+    // Persistent and not read-only: takes part in the settings file and the Settings subset.
+    bool isSetting() const { return persistent && !readOnly; }
+
+    int paramIndex = -1;
+    QTreeWidgetItem* treeItem = nullptr;
+    QList<Node*> children;
+    bool persistent = true;
+    bool readOnly = false;
+    int childListIndex = -1;
+    QString name;
+    Node* parent = nullptr;
+    path_segment segment = NULL_PATH_SEGMENT;
+    QString typeTag;
+
+protected:
+    // Places the node's widget (if any) in column 1 of its row and appends the node to
+    // the parameter list, so indices count up in construction order with no gaps.
+    void registerParam(const NodeArgs& args, QWidget* widget = nullptr);
+};

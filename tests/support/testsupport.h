@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <QTemporaryDir>
+#include <functional>
+
+// Points QSettings at a fresh temporary directory for as long as it lives, so
+// tests never read or write the user's own preferences.
+class PrivatePreferences
+{
+public:
+    PrivatePreferences();
+    ~PrivatePreferences();
+    QString path() const { return dir.path(); }
+
+private:
+    QTemporaryDir dir;
+};
+
+// Registers the compiled-in resources (stylesheets, images, font).
+void initTestResources();
+
+// Runs `answer` on the next modal dialog (message box, input or file dialog) once it
+// is shown; returns immediately.
+void answerNextDialog(std::function<void(QWidget* dialog)> answer, int timeoutMs = 5000);

@@ -1,0 +1,151 @@
+#include "xoverdesign.h"
+
+#include <cmath>
+
+// Bilinear-transform sections at the fixed 192 kHz design rate. The constants and the
+// order of every operation are what the device and stored settings were made with:
+// the coefficients must come out bit for bit the same, so do not tidy the arithmetic.
+
+namespace {
+
+constexpr double twoPi = 6.283185307179586;
+constexpr double designRate = 192000.0;
+
+// Slightly below sqrt(2), and the double just above 2.0: both exactly as the device has them.
+constexpr double dBW12 = 1.414213562373095;
+constexpr double dBW18 = 2.0000000000000004;
+constexpr double dBW24a = 2.613125929752753;
+constexpr double dBW24b = 1.082392200292394;
+constexpr double dBessel = 1.1547005383792517;
+
+// Second-order section with divisor d = 2Q (RBJ-style lowpass/highpass).
+IIRCoeffs secondOrder(double s, double c, double d, bool highpass)
+{
+    const double alpha = s / d;
+    const double a0 = 1.0 + alpha;
+    IIRCoeffs r;
+    r.a1 = 2.0 * c / a0;
+    r.a2 = -(1.0 - alpha) / a0;
+    if (highpass) {
+        const double h = (1.0 + c) / a0;
+        r.b0 = h * 0.5;
+        r.b1 = -(1.0 + c) / a0;
+        r.b2 = r.b0;
+    } else {
+        const double l = (1.0 - c) / a0;
+        r.b0 = 0.5 * l;
+        r.b1 = l;
+        r.b2 = 0.5 * l;
+    }
+    return r;
+}
+
+// First-order section; the pole (1 + c - s)/(1 + c + s) is (1 - tan(w/2))/(1 + tan(w/2)).
+// `negated` flips the sign of the highpass numerator (BW_18's and LR_12's second order).
+IIRCoeffs firstOrder(double s, double c, bool highpass, bool negated)
+{
+    const double d = s + c + 1.0;
+    IIRCoeffs r;
+    r.a1 = -(s - c - 1.0) / d;
+    r.a2 = 0.0;
+    r.b2 = 0.0;
+    if (!highpass) {
+        r.b0 = s / d;
+        r.b1 = s / d;
+    } else if (!negated) {
+        r.b0 = (1.0 + c) / d;
+        r.b1 = -(1.0 + c) / d;
+    } else {
+        r.b0 = -(1.0 + c) / d;
+        r.b1 = (1.0 + c) / d;
+    }
+    return r;
+}
+
+// Second-order Chebyshev-type section with a 3 dB ripple figure; its passband gain is
+// scaled down to sqrt(1/10^0.3).
+IIRCoeffs chebyshev12(double w, bool highpass)
+{
+    const double k = highpass ? 1.0 / std::tan(w * 0.5) : std::tan(w * 0.5);
+    const double eps = std::sqrt(std::pow(10.0, 0.30000000000000004) - 1.0);
+    const double eps2 = eps * eps;
+    const double sigma = std::sinh(std::log10(1.0 / eps2 + 1.0 / eps + 1.0)) * k;
+    const double g = std::sqrt(1.0 / (eps2 + 1.0));
+    const double kr = k * 0.7071067811865476;
+    const double p = kr * kr;
+    const double sigma2 = sigma * sigma;
+    const double e = p + sigma2;
+    const double twoSigma = 2.0 * sigma;
+    const double a0 = 1.0 - twoSigma * -0.7071067811865475 + sigma2 + p;
+    const double v = twoSigma * -0.7071067811865475 + 1.0 + sigma2 + p;
+    IIRCoeffs r;
+    r.a1 = highpass ? (e - 1.0) * 2.0 / a0 : (e - 1.0) * -2.0 / a0;
+    r.a2 = -v / a0;
+    r.b0 = e / a0 * g;
+    r.b1 = highpass ? e / a0 * (-2.0 * g) : r.b0 + r.b0;
+    r.b2 = r.b0;
+    return r;
+}
+
+// Second-order section placed at m times the corner frequency.
+IIRCoeffs scaledSecondOrder(double f, double m, double d, bool highpass)
+{
+    const double w = m * (f * twoPi) / designRate;
+    return secondOrder(std::sin(w), std::cos(w), d, highpass);
+}
+
+} // namespace
+
+XoverCoeffs calcXoverCoeffs(XoverParams params)
+{
+    XoverCoeffs r;
+    const double f = params.frequency;
+    const bool hp = params.highpass;
+    const double w = f * twoPi / designRate;
+    const double s = std::sin(w);
+    const double c = std::cos(w);
+    IIRCoeffs* sec = r.sections;
+
+    switch (params.type) {
+    case XoverType::NONE:
+        break;
+    case XoverType::BW_6:
+        sec[0] = firstOrder(s, c, hp, false);
+        break;
+    case XoverType::BW_12:
+        sec[0] = secondOrder(s, c, dBW12, hp);
+        break;
+    case XoverType::BW_18:
+        sec[0] = secondOrder(s, c, dBW18, hp);
+        sec[1] = firstOrder(s, c, hp, true);
+        break;
+    case XoverType::BW_24:
+        sec[0] = secondOrder(s, c, dBW24a, hp);
+        sec[1] = secondOrder(s, c, dBW24b, hp);
+        break;
+    case XoverType::LR_12:
+        sec[0] = firstOrder(s, c, hp, true);
+        sec[1] = sec[0];
+        break;
+    case XoverType::LR_24:
+        sec[0] = secondOrder(s, c, dBW12, hp);
+        sec[1] = sec[0];
+        break;
+    case XoverType::CH_12:
+        sec[0] = chebyshev12(w, hp);
+        break;
+    case XoverType::CH_24:
+        // The highpass multipliers are not the reciprocals of the lowpass ones.
+        sec[0] = scaledSecondOrder(f, hp ? 1.677682 : 0.595145, 1.4126, hp);
+        sec[1] = scaledSecondOrder(f, hp ? 0.971365 : 1.0278982, 5.9034, hp);
+        break;
+    case XoverType::BS_12:
+        sec[0] = secondOrder(s, c, dBessel, hp);
+        break;
+    case XoverType::BS_24:
+        sec[0] = secondOrder(s, c, dBessel, hp);
+        sec[1] = sec[0];
+        break;
+    }
+    return r;
+}

@@ -18,6 +18,13 @@ constexpr double dBW24a = 2.613125929752753;
 constexpr double dBW24b = 1.082392200292394;
 constexpr double dBessel = 1.1547005383792517;
 
+// The Chebyshev section's ripple terms, each step correctly rounded, written out so that
+// they do not depend on the maths library or on whether the compiler folds them:
+//   eps = sqrt(10^0.30000000000000004 - 1)   (3 dB ripple figure)
+//   sinh(log10(1/eps^2 + 1/eps + 1))
+constexpr double chebyshevEps = 0x1.fec92477a0e8cp-1;
+constexpr double chebyshevSinh = 0x1.fc8032cbb1198p-2;
+
 // Second-order section with divisor d = 2Q (RBJ-style lowpass/highpass).
 IIRCoeffs secondOrder(double s, double c, double d, bool highpass)
 {
@@ -67,9 +74,9 @@ IIRCoeffs firstOrder(double s, double c, bool highpass, bool negated)
 IIRCoeffs chebyshev12(double w, bool highpass)
 {
     const double k = highpass ? 1.0 / std::tan(w * 0.5) : std::tan(w * 0.5);
-    const double eps = std::sqrt(std::pow(10.0, 0.30000000000000004) - 1.0);
+    const double eps = chebyshevEps;
     const double eps2 = eps * eps;
-    const double sigma = std::sinh(std::log10(1.0 / eps2 + 1.0 / eps + 1.0)) * k;
+    const double sigma = chebyshevSinh * k;
     const double g = std::sqrt(1.0 / (eps2 + 1.0));
     const double kr = k * 0.7071067811865476;
     const double p = kr * kr;

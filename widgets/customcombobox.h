@@ -2,6 +2,7 @@
 
 #include <QComboBox>
 #include <QList>
+#include <QPointer>
 #include <QString>
 #include <memory>
 
@@ -31,7 +32,9 @@ private:
 
     bool simplePopup = false;
     QString popupClassPrefix;
-    QFrame* popup = nullptr; // parented to the top-level window, deleted by us
-    QVBoxLayout* popupLayout = nullptr;
+    // Parented to the top-level window and deleted by us; guarded, since the window may
+    // delete it first.
+    QPointer<QFrame> popup;
+    QPointer<QVBoxLayout> popupLayout;
     QList<std::shared_ptr<QPushButton>> popupButtons; // one per item, in index order
 };

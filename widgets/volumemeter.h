@@ -36,7 +36,8 @@ private:
     void releaseBackground();
 
     std::shared_ptr<QImage> background;
-    double levelT = 1.0; // nothing lit until the first level arrives
+    int backgroundHeight = -1; // the cache key of `background`
+    double levelT = 1.0;       // nothing lit until the first level arrives
 
     static std::unique_ptr<PiecewiseLinear> m_tToDb;
     static std::unique_ptr<PiecewiseLinear> m_dbToT;

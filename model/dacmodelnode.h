@@ -1,0 +1,10 @@
+#pragma once
+
+#include "versionnode.h"
+
+class DacModelNode : public VersionNode
+{
+public:
+    explicit DacModelNode(const NodeArgs& args);
+    void anchor() override;
+};

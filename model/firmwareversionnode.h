@@ -1,0 +1,10 @@
+#pragma once
+
+#include "versionnode.h"
+
+class FirmwareVersionNode : public VersionNode
+{
+public:
+    explicit FirmwareVersionNode(const NodeArgs& args);
+    void anchor() override;
+};

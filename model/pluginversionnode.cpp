@@ -1,0 +1,7 @@
+#include "pluginversionnode.h"
+
+PluginVersionNode::PluginVersionNode(const NodeArgs& args)
+    : VersionNode(args, QStringLiteral("Plugin Version"), make_path_segment(34))
+{}
+
+void PluginVersionNode::anchor() {}

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "versionnode.h"
+
+class PluginVersionNode : public VersionNode
+{
+public:
+    explicit PluginVersionNode(const NodeArgs& args);
+    void anchor() override;
+};

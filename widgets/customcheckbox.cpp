@@ -1,0 +1,10 @@
+#include "customcheckbox.h"
+
+CustomCheckBox::CustomCheckBox(QWidget* parent) : QCheckBox(parent) {}
+
+void CustomCheckBox::setCheckedSilently(bool checked)
+{
+    const bool wasBlocked = blockSignals(true);
+    setChecked(checked);
+    blockSignals(wasBlocked);
+}

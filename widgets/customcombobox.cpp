@@ -1,0 +1,94 @@
+#include "customcombobox.h"
+
+#include <QFrame>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+CustomComboBox::CustomComboBox(QWidget* parent) : QComboBox(parent) {}
+
+// The popup hangs off the top-level window, not off us, so we delete it ourselves:
+// buttons first, then the layout, then the frame.
+CustomComboBox::~CustomComboBox()
+{
+    popupButtons.clear();
+    delete popupLayout;
+    delete popup;
+}
+
+void CustomComboBox::setSimplePopup(bool simple)
+{
+    simplePopup = simple;
+}
+
+void CustomComboBox::setPopupClassPrefix(const QString& prefix)
+{
+    popupClassPrefix = prefix;
+}
+
+void CustomComboBox::setCurrentIndexSilently(int index)
+{
+    const bool wasBlocked = blockSignals(true);
+    setCurrentIndex(index);
+    blockSignals(wasBlocked);
+}
+
+void CustomComboBox::buildPopup()
+{
+    popup = new QFrame(window(), Qt::Popup | Qt::NoDropShadowWindowHint);
+    popup->setMinimumSize(width(), 0);
+    popup->setProperty("className", popupClassPrefix + QStringLiteral("frame"));
+    popupLayout = new QVBoxLayout(popup);
+    popupLayout->setContentsMargins(0, 0, 0, 0);
+    popupLayout->setSpacing(0);
+    for (int i = 0; i < count(); ++i) {
+        auto* button = new QPushButton(itemText(i));
+        button->setCheckable(true);
+        button->setProperty("itemIndex", i);
+        button->setProperty("className", popupClassPrefix + QStringLiteral("button"));
+        connect(button, &QPushButton::clicked, this, &CustomComboBox::popupButtonClicked);
+        // The frame deletes its buttons if the window goes first; don't delete twice.
+        QPointer<QPushButton> guard(button);
+        popupButtons.append(
+            std::shared_ptr<QPushButton>(button, [guard](QPushButton*) { delete guard.data(); }));
+        popupLayout->addWidget(button);
+    }
+}
+
+void CustomComboBox::showPopup()
+{
+    if (!simplePopup) {
+        QComboBox::showPopup();
+        return;
+    }
+    if (!popup)
+        buildPopup();
+    const int current = currentIndex();
+    for (int i = 0; i < popupButtons.size(); ++i)
+        popupButtons[i]->setChecked(i == current);
+    const QPoint topLeft =
+        parentWidget() ? parentWidget()->mapToGlobal(pos()) : mapToGlobal(QPoint(0, 0));
+    popup->move(topLeft);
+    popup->show();
+}
+
+void CustomComboBox::hidePopup()
+{
+    if (!simplePopup) {
+        QComboBox::hidePopup();
+        return;
+    }
+    if (popup)
+        popup->hide();
+}
+
+void CustomComboBox::popupButtonClicked()
+{
+    hidePopup();
+    const QObject* button = sender();
+    if (!button)
+        return;
+    bool ok = false;
+    const int index = button->property("itemIndex").toInt(&ok);
+    if (ok && index >= 0 && index < count())
+        setCurrentIndex(index);
+}

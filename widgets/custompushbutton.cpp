@@ -1,0 +1,10 @@
+#include "custompushbutton.h"
+
+CustomPushButton::CustomPushButton(QWidget* parent) : QPushButton(parent) {}
+
+void CustomPushButton::setCheckedSilently(bool checked)
+{
+    const bool wasBlocked = blockSignals(true);
+    setChecked(checked);
+    blockSignals(wasBlocked);
+}

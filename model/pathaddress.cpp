@@ -15,8 +15,8 @@ path_segment make_indexed_path_segment(int id, unsigned index)
 {
     if (index > 255u)
         return NULL_PATH_SEGMENT;
-    path_segment segment = {
-        {static_cast<uint8_t>((id & 0xFF) | PATH_SEGMENT_INDEXED_FLAG), static_cast<uint8_t>(index)}};
+    path_segment segment = {{static_cast<uint8_t>((id & 0xFF) | PATH_SEGMENT_INDEXED_FLAG),
+                             static_cast<uint8_t>(index)}};
     return segment;
 }
 
@@ -82,8 +82,7 @@ unsigned path_tree_item_value(path_tree_item item)
     return item.bytes[2] | (static_cast<unsigned>(item.bytes[3]) << 8);
 }
 
-int find_param_index(const path_tree_item* tree, int treeSize, const uint8_t* path,
-                     int pathLength)
+int find_param_index(const path_tree_item* tree, int treeSize, const uint8_t* path, int pathLength)
 {
     if (!tree || !path || treeSize <= 0)
         return -1;

@@ -42,8 +42,7 @@ int path_tree_item_not_null(path_tree_item item);
 path_segment path_tree_item_segment(path_tree_item item);
 unsigned path_tree_item_value(path_tree_item item);
 
-int find_param_index(const path_tree_item* tree, int treeSize, const uint8_t* path,
-                     int pathLength);
+int find_param_index(const path_tree_item* tree, int treeSize, const uint8_t* path, int pathLength);
 
 int32_t double_to_fixed_8_24(double value);
 double fixed_8_24_to_double(int32_t value);

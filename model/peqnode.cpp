@@ -1,0 +1,124 @@
+#include "peqnode.h"
+
+#include "iircoeffsnode.h"
+#include "peqdesign.h"
+#include "settingsjson.h"
+
+#include <QTreeWidgetItem>
+#include <cstring>
+
+QString peqTypeText(PEQType type)
+{
+    static const char* const texts[] = {"None",    "Low Shelf", "High Shelf", "Peak",     "All 180",
+                                        "All 360", "Low Order", "High Order", "Subwoofer"};
+    const auto code = static_cast<uint32_t>(type);
+    return QString::fromLatin1(code <= 8 ? texts[code] : texts[0]);
+}
+
+static QTreeWidgetItem* makeRow(QTreeWidgetItem* parent, const char* label)
+{
+    auto* row = new QTreeWidgetItem(parent);
+    row->setText(0, QString::fromLatin1(label));
+    return row;
+}
+
+PEQNode::PEQNode(NodeArgs& args, int number)
+    : Node(args, QStringLiteral("EQ%1").arg(number),
+           make_indexed_path_segment(12, unsigned(number)), QStringLiteral("peq"))
+{
+    typeRow = makeRow(treeItem, "Type");
+    freqRow = makeRow(treeItem, "Freq");
+    qRow = makeRow(treeItem, "Q");
+    gainRow = makeRow(treeItem, "Gain");
+    NodeArgs own = childArgs(args);
+    coeffsNode = new IIRCoeffsNode(own, QStringLiteral("Coeffs"));
+    coeffs = calcPEQCoeffs(params);
+    updateFields();
+    registerParam(args);
+}
+
+// The coefficient display is not in `children`, so it is freed here.
+PEQNode::~PEQNode()
+{
+    delete coeffsNode;
+}
+
+QByteArray PEQNode::serialize() const
+{
+    peq_repr_t repr;
+    std::memset(&repr, 0, sizeof repr);
+    params.toRepr(repr);
+    coeffs.toRepr(repr);
+    return QByteArray(reinterpret_cast<const char*>(&repr), sizeof repr);
+}
+
+bool PEQNode::deserialize(const QByteArray& data)
+{
+    if (data.size() != int(sizeof(peq_repr_t)))
+        return false;
+    peq_repr_t repr;
+    std::memcpy(&repr, data.constData(), sizeof repr);
+    PEQParams decoded;
+    if (!decoded.fromRepr(repr))
+        return false;
+    params = decoded;
+    coeffs.fromRepr(repr);
+    updateFields();
+    return true;
+}
+
+void PEQNode::constructJson(QJsonObject& parent) const
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("Type"), peqTypeWord(params.type));
+    object.insert(QStringLiteral("Freq"), params.frequency);
+    object.insert(QStringLiteral("Q"), params.q);
+    object.insert(QStringLiteral("Gain"), params.gain);
+    QJsonObject section;
+    iirCoeffsToJson(section, coeffs);
+    object.insert(QStringLiteral("Coeffs"), section);
+    parent.insert(name, object);
+}
+
+void PEQNode::readJson(const QJsonObject& parent)
+{
+    const QJsonValue member = parent.value(name);
+    if (!member.isObject())
+        return;
+    const QJsonObject object = member.toObject();
+    const QJsonValue type = object.value(QStringLiteral("Type"));
+    if (!type.isString())
+        return;
+    PEQParams loaded;
+    if (!readJsonNumber(object, QStringLiteral("Freq"), 10.0, 25000.0, loaded.frequency) ||
+        !readJsonNumber(object, QStringLiteral("Q"), 0.5, 50.0, loaded.q) ||
+        !readJsonNumber(object, QStringLiteral("Gain"), -12.0, 12.0, loaded.gain))
+        return;
+    loaded.type = peqTypeFromWord(type.toString());
+    params = loaded;
+    coeffs = calcPEQCoeffs(params);
+    updateFields();
+}
+
+void PEQNode::anchor() {}
+
+PEQParams PEQNode::getPEQParams()
+{
+    return params;
+}
+
+void PEQNode::setPEQParamsAndCoeffs(PEQParams newParams, PEQCoeffs newCoeffs)
+{
+    params = newParams;
+    coeffs = newCoeffs;
+    updateFields();
+}
+
+void PEQNode::updateFields()
+{
+    typeRow->setText(1, peqTypeText(params.type));
+    freqRow->setText(1, QStringLiteral("%1 Hz").arg(QString::number(params.frequency, 'f', 0)));
+    qRow->setText(1, QString::number(params.q, 'f', 2));
+    gainRow->setText(1, QStringLiteral("%1 dB").arg(QString::number(params.gain, 'f', 1)));
+    coeffsNode->updateFields(coeffs);
+}

@@ -1,0 +1,70 @@
+#include "peqsnode.h"
+
+#include "peqnode.h"
+
+#include <QPushButton>
+
+PEQSNode::PEQSNode(NodeArgs& args)
+    : Node(args, QStringLiteral("PEQ"), make_path_segment(11), QString())
+{
+    NodeArgs own = childArgs(args);
+    for (int number = 1; number <= peqCount; ++number)
+        children.append(new PEQNode(own, number));
+
+    button = new QPushButton(QStringLiteral("..."));
+    button->setProperty("peqsNode", QVariant::fromValue(this));
+    args.treeWidget->setItemWidget(treeItem, 1, button);
+    QObject::connect(button, &QPushButton::clicked, args.treeWidget,
+                     &TreeWidget::onPEQButtonClicked);
+}
+
+void PEQSNode::anchor() {}
+
+std::optional<PEQNode*> PEQSNode::getPEQNode(int band)
+{
+    if (band < 0 || band >= children.size())
+        return std::nullopt;
+    return static_cast<PEQNode*>(children.at(band));
+}
+
+PEQParams PEQSNode::getPEQParams(int band)
+{
+    const auto node = getPEQNode(band);
+    return node ? (*node)->getPEQParams() : PEQParams();
+}
+
+int PEQSNode::getPEQParamIndex(int band)
+{
+    const auto node = getPEQNode(band);
+    return node ? (*node)->paramIndex : -1;
+}
+
+void PEQSNode::setPEQParamsAndCoeffs(int band, PEQParams params, PEQCoeffs coeffs)
+{
+    if (const auto node = getPEQNode(band))
+        (*node)->setPEQParamsAndCoeffs(params, coeffs);
+}
+
+QString PEQSNode::getChannelName()
+{
+    return getParentName();
+}
+
+bool PEQSNode::isInputNode()
+{
+    const path_segment channel = getParentPathSegment();
+    return path_segment_has_id(channel, 1) || path_segment_has_id(channel, 3);
+}
+
+std::optional<int> PEQSNode::getOutputChannelIndex() const
+{
+    const path_segment channel = getParentPathSegment();
+    if (!path_segment_has_id(channel, 2))
+        return std::nullopt;
+    return int(channel.bytes[1]) - 1;
+}
+
+void PEQSNode::clickButton()
+{
+    button->click();
+}

@@ -1,0 +1,26 @@
+#include "sourcesnode.h"
+
+#include "channelparamnodes.h"
+
+SourcesNode::SourcesNode(NodeArgs& args, int analogInputCount, int digitalInputCount)
+    : Node(args, QStringLiteral("Sources"), make_path_segment(16), QString())
+{
+    NodeArgs own = childArgs(args);
+    auto add = [&](AudioKind kind, int count) {
+        for (int i = 1; i <= count; ++i) {
+            auto* source = new SourceNode(own, kind, i);
+            children.append(source);
+            sources.append(source);
+        }
+    };
+    add(AudioKind::Analog, analogInputCount);
+    add(AudioKind::Digital, digitalInputCount);
+}
+
+void SourcesNode::anchor() {}
+
+void SourcesNode::bindSource(int inputIndex, CustomCheckBox* checkBox)
+{
+    if (inputIndex >= 0 && inputIndex < sources.size())
+        sources.at(inputIndex)->bind(checkBox);
+}

@@ -1,0 +1,128 @@
+#include "xoverfilternode.h"
+
+#include "iircoeffsnode.h"
+#include "settingsjson.h"
+#include "xoverdesign.h"
+
+#include <QTreeWidgetItem>
+#include <cstring>
+
+QString xoverTypeText(XoverType type)
+{
+    static const char* const texts[] = {"None",
+                                        "Butterworth, 6 dB/oct",
+                                        "Butterworth, 12 dB/oct",
+                                        "Butterworth, 18 dB/oct",
+                                        "Butterworth, 24 dB/oct",
+                                        "Linkwitz-Riley, 12 dB/oct",
+                                        "Linkwitz-Riley, 24 dB/oct",
+                                        "Chebyshev, 12 dB/oct",
+                                        "Chebyshev, 24 dB/oct",
+                                        "Bessel, 12 dB/oct",
+                                        "Bessel, 24 dB/oct"};
+    const auto code = static_cast<uint32_t>(type);
+    return QString::fromLatin1(code <= 10 ? texts[code] : texts[0]);
+}
+
+XoverFilterNode::XoverFilterNode(const NodeArgs& args, const QString& name)
+    : Node(args, name, make_path_segment(name == QLatin1String("LP") ? 14 : 15),
+           QStringLiteral("xover"))
+{
+    typeRow = new QTreeWidgetItem(treeItem);
+    typeRow->setText(0, QStringLiteral("Type"));
+    freqRow = new QTreeWidgetItem(treeItem);
+    freqRow->setText(0, QStringLiteral("Freq"));
+    NodeArgs own = childArgs(args);
+    for (int i = 0; i < 4; ++i)
+        blocks[i] = new IIRCoeffsNode(own, QStringLiteral("Block%1").arg(i + 1));
+    params.highpass = name != QLatin1String("LP");
+    coeffs = calcXoverCoeffs(params);
+    updateFields();
+    registerParam(args);
+}
+
+// The coefficient displays are not in `children`, so they are freed here.
+XoverFilterNode::~XoverFilterNode()
+{
+    for (IIRCoeffsNode* block : blocks)
+        delete block;
+}
+
+QByteArray XoverFilterNode::serialize() const
+{
+    xover_repr_t repr;
+    std::memset(&repr, 0, sizeof repr);
+    params.toRepr(repr);
+    coeffs.toRepr(repr);
+    return QByteArray(reinterpret_cast<const char*>(&repr), sizeof repr);
+}
+
+bool XoverFilterNode::deserialize(const QByteArray& data)
+{
+    if (data.size() != int(sizeof(xover_repr_t)))
+        return false;
+    xover_repr_t repr;
+    std::memcpy(&repr, data.constData(), sizeof repr);
+    XoverParams decoded;
+    decoded.highpass = true;
+    if (!decoded.fromRepr(repr))
+        return false;
+    params = decoded;
+    coeffs.fromRepr(repr);
+    updateFields();
+    return true;
+}
+
+void XoverFilterNode::constructJson(QJsonObject& parent) const
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("Type"), xoverTypeWord(params.type));
+    object.insert(QStringLiteral("Freq"), params.frequency);
+    for (int i = 0; i < 4; ++i) {
+        QJsonObject block;
+        iirCoeffsToJson(block, coeffs.sections[i]);
+        object.insert(QStringLiteral("Block%1").arg(i + 1), block);
+    }
+    parent.insert(name, object);
+}
+
+void XoverFilterNode::readJson(const QJsonObject& parent)
+{
+    const QJsonValue member = parent.value(name);
+    if (!member.isObject())
+        return;
+    const QJsonObject object = member.toObject();
+    const QJsonValue type = object.value(QStringLiteral("Type"));
+    if (!type.isString())
+        return;
+    double frequency = 0;
+    if (!readJsonNumber(object, QStringLiteral("Freq"), 10.0, 25000.0, frequency))
+        return;
+    params.type = xoverTypeFromWord(type.toString());
+    params.frequency = frequency;
+    coeffs = calcXoverCoeffs(params);
+    updateFields();
+}
+
+void XoverFilterNode::anchor() {}
+
+void XoverFilterNode::getXoverParams(XoverParams& out)
+{
+    out = params;
+}
+
+void XoverFilterNode::setXoverParamsAndCoeffs(const XoverParams& newParams,
+                                              const XoverCoeffs& newCoeffs)
+{
+    params = newParams;
+    coeffs = newCoeffs;
+    updateFields();
+}
+
+void XoverFilterNode::updateFields()
+{
+    typeRow->setText(1, xoverTypeText(params.type));
+    freqRow->setText(1, QStringLiteral("%1 Hz").arg(QString::number(params.frequency, 'f', 0)));
+    for (int i = 0; i < 4; ++i)
+        blocks[i]->updateFields(coeffs.sections[i]);
+}

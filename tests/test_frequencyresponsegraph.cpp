@@ -259,6 +259,12 @@ private Q_SLOTS:
             const QTransform device = label->deviceTransform(graph.viewportTransform());
             QCOMPARE(device.mapRect(label->boundingRect()).size(), natural);
             QVERIFY(device.m22() > 0);
+
+            // The curve is painted where the scene maps it.
+            const QImage shot = graph.viewport()->grab().toImage();
+            const QPoint middle = graph.mapFromScene(QPointF(1.0 + std::log10(3000.0) / 2, 0.0));
+            const QColor pixel = shot.pixelColor(middle);
+            QVERIFY2(pixel.blue() > 200 && pixel.red() < 100, qPrintable(pixel.name()));
         }
     }
 };

@@ -44,21 +44,6 @@ private Q_SLOTS:
         QCOMPARE(again.second.get(), labels.second.get());
     }
 
-    void droppingTheHandlesLeavesTheLabels()
-    {
-        AboutDialog dialog;
-        QPointer<QLabel> firmware;
-        {
-            auto labels = dialog.getVersionLabels();
-            firmware = labels.first.get();
-        }
-        QVERIFY(firmware);
-        // Handed out again after all were dropped: still the same label, still alive.
-        QCOMPARE(dialog.getVersionLabels().first.get(), firmware.data());
-        QVERIFY(firmware);
-        QVERIFY(dialog.findChild<QLabel*>("pluginVersion"));
-    }
-
     // Whichever of the window and the tree's handles goes first, each label is freed
     // exactly once (the sanitizer build catches a double or missing free).
     void destroyingTheWindowWhileBoundFreesEachLabelOnce()

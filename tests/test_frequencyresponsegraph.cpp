@@ -8,24 +8,19 @@
 namespace {
 
 // Curve segments live in item groups; grid lines sit directly in the scene.
-QList<QGraphicsLineItem*> segments(const FrequencyResponseGraph& graph)
+QList<QGraphicsLineItem*> lines(const FrequencyResponseGraph& graph, bool ofCurves)
 {
     QList<QGraphicsLineItem*> found;
     for (QGraphicsItem* item : graph.scene()->items(Qt::AscendingOrder))
         if (auto* line = qgraphicsitem_cast<QGraphicsLineItem*>(item))
-            if (line->parentItem())
+            if (bool(line->parentItem()) == ofCurves)
                 found.append(line);
     return found;
 }
 
-QList<QGraphicsLineItem*> gridLines(const FrequencyResponseGraph& graph)
+QList<QGraphicsLineItem*> segments(const FrequencyResponseGraph& graph)
 {
-    QList<QGraphicsLineItem*> found;
-    for (QGraphicsItem* item : graph.scene()->items(Qt::AscendingOrder))
-        if (auto* line = qgraphicsitem_cast<QGraphicsLineItem*>(item))
-            if (!line->parentItem())
-                found.append(line);
-    return found;
+    return lines(graph, true);
 }
 
 QList<QGraphicsSimpleTextItem*> labels(const FrequencyResponseGraph& graph)
@@ -68,42 +63,24 @@ private Q_SLOTS:
         drawTwoPoints(graph);
         graph.useGraph(2);
         drawTwoPoints(graph);
+        // A new pen applies to the segments that follow only.
+        graph.setGraphPen(QPen(Qt::magenta));
+        graph.addPoint(3.0, 0.0);
         QCOMPARE(countWithColour(segments(graph), Qt::blue), 1);
         QCOMPARE(countWithColour(segments(graph), Qt::red), 1);
         QCOMPARE(countWithColour(segments(graph), Qt::green), 1);
+        QCOMPARE(countWithColour(segments(graph), Qt::magenta), 1);
 
         // Out of range selects curve 0, whose redraw leaves the other curves alone.
         for (int index : {-1, 3, 100}) {
             graph.useGraph(index);
             graph.clear();
             QCOMPARE(countWithColour(segments(graph), Qt::blue), 0);
-            QCOMPARE(segments(graph).size(), 2);
+            QCOMPARE(segments(graph).size(), 3);
             graph.addPoint(1.0, 0.0);
             graph.addPoint(2.0, 0.0);
             QCOMPARE(countWithColour(segments(graph), Qt::blue), 1);
         }
-    }
-
-    void defaultCurveIsAThickCosmeticBluePen()
-    {
-        FrequencyResponseGraph graph;
-        drawTwoPoints(graph);
-        const QPen pen = segments(graph).value(0)->pen();
-        QCOMPARE(pen.color(), QColor(Qt::blue));
-        QCOMPARE(pen.width(), 3);
-        QVERIFY(pen.isCosmetic());
-    }
-
-    void newPenAppliesToLaterSegmentsOnly()
-    {
-        FrequencyResponseGraph graph;
-        graph.clear();
-        graph.addPoint(1.0, 0.0);
-        graph.addPoint(2.0, 0.0);
-        graph.setGraphPen(QPen(Qt::magenta));
-        graph.addPoint(3.0, 0.0);
-        QCOMPARE(countWithColour(segments(graph), Qt::blue), 1);
-        QCOMPARE(countWithColour(segments(graph), Qt::magenta), 1);
     }
 
     void chainsPointsIntoSegments()
@@ -174,7 +151,7 @@ private Q_SLOTS:
 
         QList<int> horizontal;
         QList<double> vertical;
-        for (QGraphicsLineItem* item : gridLines(graph)) {
+        for (QGraphicsLineItem* item : lines(graph, false)) {
             QCOMPARE(item->zValue(), -2.0);
             QCOMPARE(item->pen().color(), QColor(Qt::lightGray));
             QVERIFY(item->pen().isCosmetic());

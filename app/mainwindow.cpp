@@ -41,8 +41,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(readAll, &QAction::triggered, this, &MainWindow::on_actionRead_All_triggered);
     auto* readAllShortcut = new QShortcut(QKeySequence(Qt::Key_F5), this);
     readAllShortcut->setContext(Qt::WindowShortcut);
-    connect(readAllShortcut, &QShortcut::activated, this,
-            &MainWindow::on_actionRead_All_triggered);
+    connect(readAllShortcut, &QShortcut::activated, this, &MainWindow::on_actionRead_All_triggered);
 
     settingsMenu.addAction(QStringLiteral("   Write Plugin"));
     readLevelsAction = settingsMenu.addAction(QStringLiteral("   Read Levels"));

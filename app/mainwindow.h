@@ -16,7 +16,8 @@ class MainWindow : public QMainWindow
     Q_OBJECT
 public:
     // Inputs of the connection automaton.
-    enum input {
+    enum input
+    {
         ParamEnqueued = 0,
         TimerTick = 1,
         WriteAll = 2,

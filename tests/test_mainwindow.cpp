@@ -84,11 +84,10 @@ private Q_SLOTS:
         QStringList texts;
         for (QAction* action : menu->actions())
             texts << action->text();
-        QCOMPARE(texts, QStringList({QStringLiteral("   Read All  (F5)"),
-                                     QStringLiteral("   Write Plugin"),
-                                     QStringLiteral("   Read Levels"),
-                                     QStringLiteral("   Dark mode"),
-                                     QStringLiteral("   Service"), QStringLiteral("   About")}));
+        QCOMPARE(texts, QStringList(
+                            {QStringLiteral("   Read All  (F5)"), QStringLiteral("   Write Plugin"),
+                             QStringLiteral("   Read Levels"), QStringLiteral("   Dark mode"),
+                             QStringLiteral("   Service"), QStringLiteral("   About")}));
         QCOMPARE(menu->layoutDirection(), Qt::RightToLeft);
         QVERIFY(menu->actions().at(2)->isCheckable());
         QVERIFY(!menu->actions().at(2)->isChecked());

@@ -30,8 +30,7 @@ class Inner : public Node
 public:
     Inner(const NodeArgs& args, const QString& name, path_segment segment)
         : Node(args, name, segment, QString()), own(args)
-    {
-    }
+    {}
     template <typename T, typename... A> T* add(A&&... a)
     {
         auto* child = new T(childArgs(own), std::forward<A>(a)...);
@@ -90,11 +89,15 @@ private Q_SLOTS:
         QCOMPARE(next, 6);
         QCOMPARE(items.size(), 6);
         const QByteArray flat(reinterpret_cast<const char*>(items.constData()), items.size() * 4);
-        QCOMPARE(flat, QByteArray::fromHex("8101" "0380"   // A -> list at 3
-                                           "2100" "0200"   // B -> parameter 2
-                                           "00000000"      // end of root list
-                                           "1200" "0000"   // X -> parameter 0
-                                           "0500" "0100"   // Y -> parameter 1
+        QCOMPARE(flat, QByteArray::fromHex("8101"
+                                           "0380" // A -> list at 3
+                                           "2100"
+                                           "0200"     // B -> parameter 2
+                                           "00000000" // end of root list
+                                           "1200"
+                                           "0000" // X -> parameter 0
+                                           "0500"
+                                           "0100" // Y -> parameter 1
                                            "00000000"));
         QCOMPARE(y->makePath(), QByteArray::fromHex("810105"));
         QCOMPARE(find_param_index(items.constData(), items.size(),
@@ -107,7 +110,8 @@ private Q_SLOTS:
     {
         Fixture f;
         auto* master = f.add<Inner>(QStringLiteral("Master-Volume 1"), make_path_segment(2));
-        auto* input = f.add<Inner>(QStringLiteral("Digital Input 1"), make_indexed_path_segment(3, 2));
+        auto* input =
+            f.add<Inner>(QStringLiteral("Digital Input 1"), make_indexed_path_segment(3, 2));
         auto* volume = input->add<Leaf>(QStringLiteral("Volume"), make_path_segment(7));
         QCOMPARE(master->getCallbackName(), QStringLiteral("Master_Volume_1__"));
         QCOMPARE(volume->getCallbackName(), QStringLiteral("Digital_Input_1__Volume__"));
@@ -115,7 +119,8 @@ private Q_SLOTS:
         QCOMPARE(volume->makePath(), QByteArray::fromHex("830207"));
         QCOMPARE(volume->getParentName(), QStringLiteral("Digital Input 1"));
         QVERIFY(f.root.getParentName().isNull());
-        QVERIFY(path_segments_equal(volume->getParentPathSegment(), make_indexed_path_segment(3, 2)));
+        QVERIFY(
+            path_segments_equal(volume->getParentPathSegment(), make_indexed_path_segment(3, 2)));
         QVERIFY(!path_segment_not_null(f.root.getParentPathSegment()));
         // Top-level rows hang off the hub, the rest off their parent's row.
         QCOMPARE(f.hub.topLevelItemCount(), 2);
@@ -142,9 +147,9 @@ private Q_SLOTS:
                  QJsonObject({{QStringLiteral("Gain"), 1.5}}));
 
         // Reading visits every child regardless of its flags.
-        out->readJson(QJsonObject({{QStringLiteral("Out"),
-                                    QJsonObject({{QStringLiteral("Gain"), 2.0},
-                                                 {QStringLiteral("Level"), -3.0}})}}));
+        out->readJson(QJsonObject(
+            {{QStringLiteral("Out"),
+              QJsonObject({{QStringLiteral("Gain"), 2.0}, {QStringLiteral("Level"), -3.0}})}}));
         QCOMPARE(gain->value, 2.0);
         QCOMPARE(level->value, -3.0);
         // A member that is not an object is ignored whole.

@@ -51,7 +51,8 @@ private Q_SLOTS:
         QCOMPARE(bytesOf(make_path_segment(18)), QByteArray::fromHex("12"));
         QVERIFY(path_segment_has_id(make_indexed_path_segment(3, 7), 3));
         QVERIFY(!path_segment_has_id(make_indexed_path_segment(3, 7), 4));
-        QVERIFY(!path_segments_equal(make_indexed_path_segment(3, 1), make_indexed_path_segment(3, 2)));
+        QVERIFY(
+            !path_segments_equal(make_indexed_path_segment(3, 1), make_indexed_path_segment(3, 2)));
         QVERIFY(path_segments_equal(make_path_segment(7), make_path_segment(7)));
     }
 

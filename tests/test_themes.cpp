@@ -1,0 +1,359 @@
+#include "testsupport.h"
+
+#include <QCheckBox>
+#include <QDoubleSpinBox>
+#include <QFile>
+#include <QGraphicsView>
+#include <QHBoxLayout>
+#include <QImage>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QVBoxLayout>
+#include <QtTest>
+
+// Stand-in for the response graph: the sheets select it by its class name alone.
+class FrequencyResponseGraph : public QGraphicsView
+{
+    Q_OBJECT
+public:
+    using QGraphicsView::QGraphicsView;
+};
+
+namespace {
+
+QString readSheet(const QString& resource)
+{
+    QFile file(resource);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return QString();
+    return QString::fromUtf8(file.readAll());
+}
+
+// The artwork the sheets and the form refer to, at the sizes they are drawn for.
+const QMap<QString, QSize>& imageSizes()
+{
+    static const QMap<QString, QSize> sizes{
+        {":/images/logo.png", {156, 73}},
+        {":/images/zero.png", {28, 28}},
+        {":/images/settings.png", {28, 28}},
+        {":/images/settings_blue.png", {28, 28}},
+        {":/images/checkbox_checked.png", {18, 18}},
+        {":/images/checkbox_unchecked.png", {18, 18}},
+        {":/images/combobox_arrow.png", {10, 7}},
+        {":/images/combobox_arrow_blue.png", {12, 8}},
+        {":/images/up_arrow_blue.png", {11, 6}},
+        {":/images/down_arrow_blue.png", {11, 6}},
+        {":/images/unmuted.png", {22, 20}},
+        {":/images/unmuted_blue.png", {22, 20}},
+        {":/images/muted.png", {22, 20}},
+        {":/images/not_inverted.png", {31, 19}},
+        {":/images/inverted.png", {31, 19}},
+        {":/images/exit.png", {20, 19}},
+        {":/images/app-icon.png", {256, 256}},
+    };
+    return sizes;
+}
+
+QImage normalized(const QImage& image)
+{
+    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+bool near(QRgb a, QColor b, int tolerance = 3)
+{
+    return qAbs(qRed(a) - b.red()) <= tolerance && qAbs(qGreen(a) - b.green()) <= tolerance &&
+           qAbs(qBlue(a) - b.blue()) <= tolerance;
+}
+
+int countNear(const QImage& image, QColor colour, int tolerance = 3)
+{
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x)
+            n += near(image.pixel(x, y), colour, tolerance) ? 1 : 0;
+    }
+    return n;
+}
+
+// Pixels that differ clearly from the image's top-left pixel (the background).
+int inkPixels(const QImage& image)
+{
+    const QRgb background = image.pixel(0, 0);
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            n += qAbs(qGray(p) - qGray(background)) > 60 ? 1 : 0;
+        }
+    }
+    return n;
+}
+
+QString hex(QRgb p)
+{
+    return QColor(p).name();
+}
+
+// Stylesheet parse errors only show up as warnings: collect them while a sheet is applied.
+QStringList collectedWarnings;
+void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type != QtDebugMsg && type != QtInfoMsg && !message.contains("propagateSizeHints"))
+        collectedWarnings << message;
+}
+
+// A small window of stand-ins carrying the object names and "className" values the
+// strips, the top bar and the dialogs use.
+struct StandInWindow
+{
+    QMainWindow window;
+    QPushButton* muteOn;
+    QPushButton* muteOff;
+    QPushButton* invertOn;
+    QPushButton* invertOff;
+    QPushButton* settingsButton;
+    QPushButton* popupChecked;
+    QPushButton* popupUnchecked;
+    QCheckBox* routingOn;
+    QCheckBox* routingOff;
+    QDoubleSpinBox* spin;
+    FrequencyResponseGraph* graph;
+    QMenu* menu;
+
+    StandInWindow()
+    {
+        auto* central = new QWidget(&window);
+        auto* column = new QVBoxLayout(central);
+        auto* row = new QHBoxLayout;
+        column->addLayout(row);
+
+        auto button = [&](const char* name, const char* className, bool checked) {
+            auto* b = new QPushButton(central);
+            b->setObjectName(QLatin1String(name));
+            b->setProperty("className", QLatin1String(className));
+            b->setCheckable(true);
+            b->setChecked(checked);
+            row->addWidget(b);
+            return b;
+        };
+        muteOn = button("mute", "mute-button", true);
+        muteOn->setIconSize(QSize(22, 20));
+        muteOff = button("mute", "mute-button", false);
+        muteOff->setIconSize(QSize(22, 20));
+        invertOn = button("invert", "invert-button", true);
+        invertOn->setIconSize(QSize(31, 19));
+        invertOff = button("invert", "invert-button", false);
+        invertOff->setIconSize(QSize(31, 19));
+        settingsButton = button("settingsButton", "", false);
+        settingsButton->setCheckable(false);
+
+        auto* popup = new QFrame(central);
+        popup->setProperty("className", QStringLiteral("preset-popup-frame"));
+        auto* popupLayout = new QVBoxLayout(popup);
+        auto popupButton = [&](bool checked) {
+            auto* b = new QPushButton(QStringLiteral("Preset 2"), popup);
+            b->setProperty("className", QStringLiteral("preset-popup-button"));
+            b->setCheckable(true);
+            b->setChecked(checked);
+            popupLayout->addWidget(b);
+            return b;
+        };
+        popupChecked = popupButton(true);
+        popupUnchecked = popupButton(false);
+        row->addWidget(popup);
+
+        auto checkBox = [&](bool checked) {
+            auto* c = new QCheckBox(central);
+            c->setProperty("className", QStringLiteral("routing-checkbox"));
+            c->setChecked(checked);
+            row->addWidget(c);
+            return c;
+        };
+        routingOn = checkBox(true);
+        routingOff = checkBox(false);
+
+        spin = new QDoubleSpinBox(central);
+        row->addWidget(spin);
+
+        graph = new FrequencyResponseGraph(central);
+        graph->setScene(new QGraphicsScene(graph));
+        column->addWidget(graph);
+
+        menu = new QMenu(&window);
+        QAction* dark = menu->addAction(QStringLiteral("   Dark mode"));
+        dark->setCheckable(true);
+        menu->addAction(QStringLiteral("   About"));
+
+        window.setCentralWidget(central);
+        window.resize(900, 400);
+    }
+};
+
+} // namespace
+
+class TestThemes : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase() { initTestResources(); }
+
+    void artworkHasItsSizes()
+    {
+        for (auto it = imageSizes().cbegin(); it != imageSizes().cend(); ++it) {
+            const QImage image(it.key());
+            QVERIFY2(!image.isNull(), qPrintable(it.key()));
+            QCOMPARE(image.size(), it.value());
+            // The high-DPI copy beside it, drawn from the same source at twice the size.
+            QString twice = it.key();
+            twice.insert(twice.lastIndexOf(QLatin1Char('.')), QStringLiteral("@2x"));
+            const QImage large(twice);
+            QVERIFY2(!large.isNull(), qPrintable(twice));
+            QCOMPARE(large.size(), it.value() * 2);
+        }
+        // The settings button's own icon is empty: the theme draws the gear instead.
+        const QImage zero = normalized(QImage(QStringLiteral(":/images/zero.png")));
+        for (int y = 0; y < zero.height(); ++y) {
+            for (int x = 0; x < zero.width(); ++x)
+                QCOMPARE(qAlpha(zero.pixel(x, y)), 0);
+        }
+    }
+
+    void sheetsNameOnlyExistingArtwork_data()
+    {
+        QTest::addColumn<QString>("sheet");
+        QTest::newRow("light") << QStringLiteral(":/light.qss");
+        QTest::newRow("dark") << QStringLiteral(":/blue.qss");
+    }
+    void sheetsNameOnlyExistingArtwork()
+    {
+        QFETCH(QString, sheet);
+        const QString text = readSheet(sheet);
+        QVERIFY(!text.isEmpty());
+        static const QRegularExpression url(QStringLiteral("url\\(([^)]*)\\)"));
+        int count = 0;
+        for (auto it = url.globalMatch(text); it.hasNext(); ++count) {
+            const QString path = it.next().captured(1).trimmed();
+            QVERIFY2(imageSizes().contains(path), qPrintable(path + " is not known artwork"));
+            QCOMPARE(QImage(path).size(), imageSizes().value(path));
+        }
+        // Settings image, check box pair, an arrow and the four mute/invert images at least.
+        QVERIFY(count >= 8);
+    }
+
+    void themesRenderTheirColours_data()
+    {
+        QTest::addColumn<QString>("sheet");
+        QTest::addColumn<QColor>("window");
+        QTest::addColumn<QColor>("graph");
+        QTest::addColumn<QColor>("muteOn");
+        QTest::addColumn<QColor>("muteOff");
+        QTest::addColumn<QString>("unmutedIcon");
+        QTest::addColumn<QColor>("gear");
+        QTest::addColumn<QColor>("spinBox");
+        QTest::newRow("light") << QStringLiteral(":/light.qss") << QColor(Qt::white)
+                               << QColor(Qt::white) << QColor("#254980") << QColor(Qt::white)
+                               << QStringLiteral(":/images/unmuted.png") << QColor("#254980")
+                               << QColor(Qt::white);
+        QTest::newRow("dark") << QStringLiteral(":/blue.qss") << QColor("#0e1f3b")
+                              << QColor(Qt::black) << QColor("#143c79") << QColor("#1b3d77")
+                              << QStringLiteral(":/images/unmuted_blue.png") << QColor(Qt::white)
+                              << QColor("#1b2c4a");
+    }
+    void themesRenderTheirColours()
+    {
+        QFETCH(QString, sheet);
+        QFETCH(QColor, window);
+        QFETCH(QColor, graph);
+        QFETCH(QColor, muteOn);
+        QFETCH(QColor, muteOff);
+        QFETCH(QString, unmutedIcon);
+        QFETCH(QColor, gear);
+        QFETCH(QColor, spinBox);
+
+        StandInWindow w;
+        collectedWarnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
+        w.window.setStyleSheet(readSheet(sheet));
+        w.window.show();
+        const bool exposed = QTest::qWaitForWindowExposed(&w.window);
+        const QImage shot = w.window.grab().toImage();
+        qInstallMessageHandler(previous);
+        QVERIFY(exposed);
+        QVERIFY2(collectedWarnings.isEmpty(), qPrintable(collectedWarnings.join('\n')));
+
+        QVERIFY2(near(shot.pixel(2, 2), window), qPrintable(hex(shot.pixel(2, 2))));
+
+        const QImage plot = w.graph->viewport()->grab().toImage();
+        const QPoint middle = plot.rect().center();
+        QVERIFY2(near(plot.pixel(middle), graph), qPrintable(hex(plot.pixel(middle))));
+
+        // The mute button's background beside its icon, checked and not; read from the
+        // window's picture, since a transparent button shows what lies behind it.
+        auto at = [&](QWidget* widget, QPoint p) {
+            return shot.pixel(widget->mapTo(&w.window, p));
+        };
+        const QPoint inside(4, w.muteOn->height() / 2);
+        QVERIFY2(near(at(w.muteOn, inside), muteOn), qPrintable(hex(at(w.muteOn, inside))));
+        QVERIFY2(near(at(w.muteOff, inside), muteOff), qPrintable(hex(at(w.muteOff, inside))));
+        const QImage on = w.muteOn->grab().toImage();
+        const QImage off = w.muteOff->grab().toImage();
+
+        // The icons come from the sheet alone and follow the check state.
+        const QSize muteSize(22, 20);
+        QCOMPARE(normalized(w.muteOn->icon().pixmap(muteSize, QIcon::Normal, QIcon::On).toImage()),
+                 normalized(QImage(QStringLiteral(":/images/muted.png"))));
+        QCOMPARE(normalized(w.muteOn->icon().pixmap(muteSize, QIcon::Normal, QIcon::Off).toImage()),
+                 normalized(QImage(unmutedIcon)));
+        const QSize invertSize(31, 19);
+        QCOMPARE(
+            normalized(w.invertOn->icon().pixmap(invertSize, QIcon::Normal, QIcon::On).toImage()),
+            normalized(QImage(QStringLiteral(":/images/inverted.png"))));
+        QCOMPARE(
+            normalized(w.invertOff->icon().pixmap(invertSize, QIcon::Normal, QIcon::Off).toImage()),
+            normalized(QImage(QStringLiteral(":/images/not_inverted.png"))));
+        // The muted icon's red cross is on screen when checked, absent when not.
+        QVERIFY(countNear(on, QColor("#ff5b5b"), 40) > 5);
+        QVERIFY(countNear(off, QColor("#ff5b5b"), 40) == 0);
+
+        // The settings button shows the theme's gear.
+        QVERIFY(countNear(w.settingsButton->grab().toImage(), gear, 8) > 60);
+
+        // Check boxes draw the project's indicator images.
+        const QColor tickBox("#2f66c8");
+        QVERIFY(countNear(w.routingOn->grab().toImage(), tickBox, 6) > 100);
+        QCOMPARE(countNear(w.routingOff->grab().toImage(), tickBox, 6), 0);
+
+        const QImage spin = w.spin->grab().toImage();
+        QVERIFY2(near(spin.pixel(3, 3), spinBox), qPrintable(hex(spin.pixel(3, 3))));
+
+        // The popup's current entry is bold: the same text leaves clearly more ink.
+        const int bold = inkPixels(w.popupChecked->grab().toImage());
+        const int regular = inkPixels(w.popupUnchecked->grab().toImage());
+        QVERIFY2(bold > regular * 1.15,
+                 qPrintable(QStringLiteral("%1 vs %2").arg(bold).arg(regular)));
+    }
+
+    void settingsMenuIsNavyOnlyInTheDarkTheme()
+    {
+        StandInWindow w;
+        w.window.setStyleSheet(readSheet(QStringLiteral(":/blue.qss")));
+        // A shown window is polished; only then does a new sheet reach its children.
+        w.window.ensurePolished();
+        w.menu->ensurePolished();
+        w.menu->adjustSize();
+        QImage menu = w.menu->grab().toImage();
+        const QColor navy("#0e1f3b");
+        QVERIFY(countNear(menu, navy) > menu.width() * menu.height() / 2);
+        // The checkable entry's indicator is the unticked check box image.
+        QVERIFY(countNear(menu, QColor(Qt::white), 0) > 100);
+
+        w.window.setStyleSheet(readSheet(QStringLiteral(":/light.qss")));
+        menu = w.menu->grab().toImage();
+        QCOMPARE(countNear(menu, navy), 0);
+    }
+};
+
+QTEST_MAIN(TestThemes)
+#include "test_themes.moc"

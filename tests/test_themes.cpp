@@ -1,15 +1,21 @@
 #include "testsupport.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QGraphicsView>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QImage>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSlider>
+#include <QTabBar>
+#include <QTabWidget>
 #include <QVBoxLayout>
 #include <QtTest>
 
@@ -104,21 +110,42 @@ void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& m
         collectedWarnings << message;
 }
 
-// A small window of stand-ins carrying the object names and "className" values the
-// strips, the top bar and the dialogs use.
+// Stand-in for the fader: the sheets give its scale text a colour by class name.
+class VolumeSlider : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit VolumeSlider(QWidget* parent) : QWidget(parent)
+    {
+        auto* layout = new QHBoxLayout(this);
+        auto* slider = new QSlider(Qt::Vertical, this);
+        slider->setRange(0, 1230);
+        slider->setValue(1128);
+        layout->addWidget(slider);
+    }
+};
+
+// A window laid out like the main window, made of stand-ins that carry the object
+// names and "className" values of the top bar, the tabs, the strips and the dialogs.
 struct StandInWindow
 {
+    struct Strip
+    {
+        QGroupBox* box;
+        QCheckBox* group;
+        QDoubleSpinBox* volume;
+        QPushButton* mute;
+        QPushButton* invert;
+    };
+
     QMainWindow window;
-    QPushButton* muteOn;
-    QPushButton* muteOff;
-    QPushButton* invertOn;
-    QPushButton* invertOff;
     QPushButton* settingsButton;
-    QPushButton* popupChecked;
-    QPushButton* popupUnchecked;
+    QFrame* tabsFrame;
+    QTabWidget* tabs;
+    QList<Strip> strips;
+    QList<QPushButton*> popupButtons;
     QCheckBox* routingOn;
     QCheckBox* routingOff;
-    QDoubleSpinBox* spin;
     FrequencyResponseGraph* graph;
     QMenu* menu;
 
@@ -126,59 +153,99 @@ struct StandInWindow
     {
         auto* central = new QWidget(&window);
         auto* column = new QVBoxLayout(central);
-        auto* row = new QHBoxLayout;
-        column->addLayout(row);
 
-        auto button = [&](const char* name, const char* className, bool checked) {
-            auto* b = new QPushButton(central);
-            b->setObjectName(QLatin1String(name));
-            b->setProperty("className", QLatin1String(className));
-            b->setCheckable(true);
-            b->setChecked(checked);
-            row->addWidget(b);
-            return b;
-        };
-        muteOn = button("mute", "mute-button", true);
-        muteOn->setIconSize(QSize(22, 20));
-        muteOff = button("mute", "mute-button", false);
-        muteOff->setIconSize(QSize(22, 20));
-        invertOn = button("invert", "invert-button", true);
-        invertOn->setIconSize(QSize(31, 19));
-        invertOff = button("invert", "invert-button", false);
-        invertOff->setIconSize(QSize(31, 19));
-        settingsButton = button("settingsButton", "", false);
-        settingsButton->setCheckable(false);
+        auto* top = new QHBoxLayout;
+        column->addLayout(top);
+        auto* logo = new QLabel(central);
+        logo->setPixmap(QPixmap(QStringLiteral(":/images/logo.png")));
+        top->addWidget(logo);
+        for (const char* label : {"Preset", "Input"}) {
+            top->addWidget(new QLabel(QLatin1String(label), central));
+            auto* combo = new QComboBox(central);
+            combo->addItems({QStringLiteral("Preset 1"), QStringLiteral("Preset 2")});
+            combo->setProperty("className", QStringLiteral("preset-combobox"));
+            top->addWidget(combo);
+        }
+        top->addStretch();
+        for (const char* text : {"Save", "Load", "Connecting"}) {
+            auto* b = new QPushButton(QLatin1String(text), central);
+            b->setProperty("className", QStringLiteral("top-button"));
+            top->addWidget(b);
+            if (b->text() == QLatin1String("Connecting"))
+                b->setObjectName(QStringLiteral("connectButton"));
+        }
+        settingsButton = new QPushButton(central);
+        settingsButton->setObjectName(QStringLiteral("settingsButton"));
+        settingsButton->setIcon(QIcon(QStringLiteral(":/images/zero.png")));
+        settingsButton->setProperty("className", QString());
+        top->addWidget(settingsButton);
 
-        auto* popup = new QFrame(central);
-        popup->setProperty("className", QStringLiteral("preset-popup-frame"));
-        auto* popupLayout = new QVBoxLayout(popup);
-        auto popupButton = [&](bool checked) {
-            auto* b = new QPushButton(QStringLiteral("Preset 2"), popup);
-            b->setProperty("className", QStringLiteral("preset-popup-button"));
-            b->setCheckable(true);
-            b->setChecked(checked);
-            popupLayout->addWidget(b);
-            return b;
-        };
-        popupChecked = popupButton(true);
-        popupUnchecked = popupButton(false);
-        row->addWidget(popup);
+        auto* middle = new QHBoxLayout;
+        column->addLayout(middle, 1);
+        tabsFrame = new QFrame(central);
+        tabsFrame->setObjectName(QStringLiteral("tabsFrame"));
+        auto* tabsLayout = new QVBoxLayout(tabsFrame);
+        tabs = new QTabWidget(tabsFrame);
+        tabsLayout->addWidget(tabs);
+        middle->addWidget(tabsFrame, 1);
 
-        auto checkBox = [&](bool checked) {
-            auto* c = new QCheckBox(central);
+        auto* outputs = new QWidget;
+        auto* outputRow = new QHBoxLayout(outputs);
+        strips << makeStrip(outputs, QStringLiteral("  Output 1  "), true)
+               << makeStrip(outputs, QStringLiteral("  Output 2  "), false);
+        for (const Strip& strip : strips)
+            outputRow->addWidget(strip.box);
+        auto* routing = new QVBoxLayout;
+        outputRow->addLayout(routing);
+        auto routingBox = [&](bool checked) {
+            auto* c = new QCheckBox(outputs);
             c->setProperty("className", QStringLiteral("routing-checkbox"));
             c->setChecked(checked);
-            row->addWidget(c);
+            routing->addWidget(c);
             return c;
         };
-        routingOn = checkBox(true);
-        routingOff = checkBox(false);
+        routingOn = routingBox(true);
+        routingOff = routingBox(false);
+        auto* harmonic = new QSlider(Qt::Horizontal, outputs);
+        harmonic->setRange(-100, 100);
+        harmonic->setValue(30);
+        routing->addWidget(harmonic);
+        auto* popup = new QFrame(outputs);
+        popup->setProperty("className", QStringLiteral("preset-popup-frame"));
+        auto* popupLayout = new QVBoxLayout(popup);
+        popupLayout->setContentsMargins(0, 0, 0, 0);
+        popupLayout->setSpacing(0);
+        for (int i = 1; i <= 4; ++i) {
+            auto* b = new QPushButton(QStringLiteral("Preset %1").arg(i), popup);
+            b->setProperty("className", QStringLiteral("preset-popup-button"));
+            b->setCheckable(true);
+            b->setChecked(i == 2);
+            popupLayout->addWidget(b);
+            popupButtons << b;
+        }
+        routing->addWidget(popup);
+        routing->addStretch();
+        tabs->addTab(outputs, QStringLiteral("Outputs"));
+        tabs->addTab(new QWidget, QStringLiteral("Inputs"));
+        tabs->addTab(new QWidget, QStringLiteral("Routing"));
 
-        spin = new QDoubleSpinBox(central);
-        row->addWidget(spin);
+        auto* masterFrame = new QFrame(central);
+        masterFrame->setObjectName(QStringLiteral("masterVolumeFrame"));
+        auto* masterLayout = new QVBoxLayout(masterFrame);
+        const Strip master = makeStrip(masterFrame, QStringLiteral("  Master  "), false);
+        master.group->hide();
+        for (const char* name : {"volumeSource", "spdifCable"}) {
+            auto* combo = new QComboBox(master.box);
+            combo->setObjectName(QLatin1String(name));
+            combo->addItem(QLatin1String(name));
+            master.box->layout()->addWidget(combo);
+        }
+        masterLayout->addWidget(master.box);
+        middle->addWidget(masterFrame);
 
         graph = new FrequencyResponseGraph(central);
         graph->setScene(new QGraphicsScene(graph));
+        graph->setMinimumHeight(120);
         column->addWidget(graph);
 
         menu = new QMenu(&window);
@@ -187,7 +254,46 @@ struct StandInWindow
         menu->addAction(QStringLiteral("   About"));
 
         window.setCentralWidget(central);
-        window.resize(900, 400);
+        window.resize(1000, 760);
+    }
+
+    static Strip makeStrip(QWidget* parent, const QString& title, bool checked)
+    {
+        Strip s;
+        s.box = new QGroupBox(title, parent);
+        s.box->setObjectName(QStringLiteral("ChannelControl"));
+        auto* layout = new QVBoxLayout(s.box);
+        s.group = new QCheckBox(QStringLiteral("Group"), s.box);
+        s.group->setProperty("className", QStringLiteral("group-checkbox"));
+        s.group->setChecked(checked);
+        layout->addWidget(s.group);
+        layout->addWidget(new VolumeSlider(s.box), 1);
+        s.volume = new QDoubleSpinBox(s.box);
+        s.volume->setObjectName(QStringLiteral("volume"));
+        s.volume->setSuffix(QStringLiteral(" dB"));
+        s.volume->setRange(-70, 0);
+        layout->addWidget(s.volume);
+        auto* row = new QHBoxLayout;
+        layout->addLayout(row);
+        auto button = [&](const char* name, QSize iconSize) {
+            auto* b = new QPushButton(s.box);
+            b->setObjectName(QLatin1String(name));
+            b->setProperty("className", QStringLiteral("%1-button").arg(QLatin1String(name)));
+            b->setCheckable(true);
+            b->setChecked(checked);
+            b->setIconSize(iconSize);
+            row->addWidget(b);
+            return b;
+        };
+        s.mute = button("mute", QSize(22, 20));
+        s.invert = button("invert", QSize(31, 19));
+        for (const QString& text : {QStringLiteral("Xover"), QStringLiteral("PEQ")}) {
+            auto* b = new QPushButton(text, s.box);
+            b->setObjectName(text.toLower());
+            b->setProperty("className", text.toLower() + QStringLiteral("-button"));
+            layout->addWidget(b);
+        }
+        return s;
     }
 };
 
@@ -252,14 +358,16 @@ private Q_SLOTS:
         QTest::addColumn<QString>("unmutedIcon");
         QTest::addColumn<QColor>("gear");
         QTest::addColumn<QColor>("spinBox");
+        QTest::addColumn<QColor>("frameBorder");
+        QTest::addColumn<QColor>("frameInside");
         QTest::newRow("light") << QStringLiteral(":/light.qss") << QColor(Qt::white)
                                << QColor(Qt::white) << QColor("#254980") << QColor(Qt::white)
                                << QStringLiteral(":/images/unmuted.png") << QColor("#254980")
-                               << QColor(Qt::white);
+                               << QColor(Qt::white) << QColor("#cccccc") << QColor(Qt::white);
         QTest::newRow("dark") << QStringLiteral(":/blue.qss") << QColor("#0e1f3b")
                               << QColor(Qt::black) << QColor("#143c79") << QColor("#1b3d77")
                               << QStringLiteral(":/images/unmuted_blue.png") << QColor(Qt::white)
-                              << QColor("#1b2c4a");
+                              << QColor("#1b2c4a") << QColor("#686868") << QColor("#13233f");
     }
     void themesRenderTheirColours()
     {
@@ -271,6 +379,8 @@ private Q_SLOTS:
         QFETCH(QString, unmutedIcon);
         QFETCH(QColor, gear);
         QFETCH(QColor, spinBox);
+        QFETCH(QColor, frameBorder);
+        QFETCH(QColor, frameInside);
 
         StandInWindow w;
         collectedWarnings.clear();
@@ -282,8 +392,24 @@ private Q_SLOTS:
         qInstallMessageHandler(previous);
         QVERIFY(exposed);
         QVERIFY2(collectedWarnings.isEmpty(), qPrintable(collectedWarnings.join('\n')));
+        // Kept beside the test binary for a look at the whole theme.
+        shot.save(QStringLiteral("themes-%1.png").arg(QLatin1String(QTest::currentDataTag())));
 
+        auto at = [&](QWidget* widget, QPoint p) {
+            return shot.pixel(widget->mapTo(&w.window, p));
+        };
         QVERIFY2(near(shot.pixel(2, 2), window), qPrintable(hex(shot.pixel(2, 2))));
+
+        const QPoint frameEdge(0, w.tabsFrame->height() / 2);
+        QVERIFY2(near(at(w.tabsFrame, frameEdge), frameBorder),
+                 qPrintable(hex(at(w.tabsFrame, frameEdge))));
+        const QPoint frameInner(3, w.tabsFrame->height() / 2);
+        QVERIFY2(near(at(w.tabsFrame, frameInner), frameInside),
+                 qPrintable(hex(at(w.tabsFrame, frameInner))));
+        // The selected tab is underlined in the accent colour, two pixels deep.
+        const QRect firstTab = w.tabs->tabBar()->tabRect(0);
+        QVERIFY(countNear(w.tabs->tabBar()->grab(firstTab).toImage(), QColor("#254980")) >=
+                firstTab.width() * 2 - 4);
 
         const QImage plot = w.graph->viewport()->grab().toImage();
         const QPoint middle = plot.rect().center();
@@ -291,27 +417,31 @@ private Q_SLOTS:
 
         // The mute button's background beside its icon, checked and not; read from the
         // window's picture, since a transparent button shows what lies behind it.
-        auto at = [&](QWidget* widget, QPoint p) {
-            return shot.pixel(widget->mapTo(&w.window, p));
-        };
-        const QPoint inside(4, w.muteOn->height() / 2);
-        QVERIFY2(near(at(w.muteOn, inside), muteOn), qPrintable(hex(at(w.muteOn, inside))));
-        QVERIFY2(near(at(w.muteOff, inside), muteOff), qPrintable(hex(at(w.muteOff, inside))));
-        const QImage on = w.muteOn->grab().toImage();
-        const QImage off = w.muteOff->grab().toImage();
+        const QPoint inside(4, w.strips[0].mute->height() / 2);
+        QVERIFY2(near(at(w.strips[0].mute, inside), muteOn),
+                 qPrintable(hex(at(w.strips[0].mute, inside))));
+        QVERIFY2(near(at(w.strips[1].mute, inside), muteOff),
+                 qPrintable(hex(at(w.strips[1].mute, inside))));
+        const QImage on = w.strips[0].mute->grab().toImage();
+        const QImage off = w.strips[1].mute->grab().toImage();
 
         // The icons come from the sheet alone and follow the check state.
         const QSize muteSize(22, 20);
-        QCOMPARE(normalized(w.muteOn->icon().pixmap(muteSize, QIcon::Normal, QIcon::On).toImage()),
+        QCOMPARE(normalized(
+                     w.strips[0].mute->icon().pixmap(muteSize, QIcon::Normal, QIcon::On).toImage()),
                  normalized(QImage(QStringLiteral(":/images/muted.png"))));
-        QCOMPARE(normalized(w.muteOn->icon().pixmap(muteSize, QIcon::Normal, QIcon::Off).toImage()),
-                 normalized(QImage(unmutedIcon)));
+        QCOMPARE(
+            normalized(
+                w.strips[0].mute->icon().pixmap(muteSize, QIcon::Normal, QIcon::Off).toImage()),
+            normalized(QImage(unmutedIcon)));
         const QSize invertSize(31, 19);
         QCOMPARE(
-            normalized(w.invertOn->icon().pixmap(invertSize, QIcon::Normal, QIcon::On).toImage()),
+            normalized(
+                w.strips[0].invert->icon().pixmap(invertSize, QIcon::Normal, QIcon::On).toImage()),
             normalized(QImage(QStringLiteral(":/images/inverted.png"))));
         QCOMPARE(
-            normalized(w.invertOff->icon().pixmap(invertSize, QIcon::Normal, QIcon::Off).toImage()),
+            normalized(
+                w.strips[1].invert->icon().pixmap(invertSize, QIcon::Normal, QIcon::Off).toImage()),
             normalized(QImage(QStringLiteral(":/images/not_inverted.png"))));
         // The muted icon's red cross is on screen when checked, absent when not.
         QVERIFY(countNear(on, QColor("#ff5b5b"), 40) > 5);
@@ -325,12 +455,12 @@ private Q_SLOTS:
         QVERIFY(countNear(w.routingOn->grab().toImage(), tickBox, 6) > 100);
         QCOMPARE(countNear(w.routingOff->grab().toImage(), tickBox, 6), 0);
 
-        const QImage spin = w.spin->grab().toImage();
+        const QImage spin = w.strips[0].volume->grab().toImage();
         QVERIFY2(near(spin.pixel(3, 3), spinBox), qPrintable(hex(spin.pixel(3, 3))));
 
         // The popup's current entry is bold: the same text leaves clearly more ink.
-        const int bold = inkPixels(w.popupChecked->grab().toImage());
-        const int regular = inkPixels(w.popupUnchecked->grab().toImage());
+        const int bold = inkPixels(w.popupButtons[1]->grab().toImage());
+        const int regular = inkPixels(w.popupButtons[2]->grab().toImage());
         QVERIFY2(bold > regular * 1.15,
                  qPrintable(QStringLiteral("%1 vs %2").arg(bold).arg(regular)));
     }

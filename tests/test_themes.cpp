@@ -62,9 +62,12 @@ const QMap<QString, QSize>& imageSizes()
     return sizes;
 }
 
+// Pixels only: the format and the device pixel ratio an @2x file name implies are ignored.
 QImage normalized(const QImage& image)
 {
-    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage plain = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    plain.setDevicePixelRatio(1.0);
+    return plain;
 }
 
 bool near(QRgb a, QColor b, int tolerance = 3)
@@ -337,15 +340,19 @@ private Q_SLOTS:
         QFETCH(QString, sheet);
         const QString text = readSheet(sheet);
         QVERIFY(!text.isEmpty());
-        static const QRegularExpression url(QStringLiteral("url\\(([^)]*)\\)"));
+        static const QRegularExpression url(QStringLiteral("url\\(\"?([^)\"]*)\"?\\)"));
         int count = 0;
         for (auto it = url.globalMatch(text); it.hasNext(); ++count) {
-            const QString path = it.next().captured(1).trimmed();
-            QVERIFY2(imageSizes().contains(path), qPrintable(path + " is not known artwork"));
-            QCOMPARE(QImage(path).size(), imageSizes().value(path));
+            QString path = it.next().captured(1).trimmed();
+            // A high-DPI copy is drawn at twice the size of the image it stands for.
+            const int scale = path.contains(QLatin1String("@2x")) ? 2 : 1;
+            const QString base = QString(path).remove(QStringLiteral("@2x"));
+            QVERIFY2(imageSizes().contains(base), qPrintable(path + " is not known artwork"));
+            QCOMPARE(QImage(path).size(), imageSizes().value(base) * scale);
         }
-        // Settings image, check box pair, an arrow and the four mute/invert images at least.
-        QVERIFY(count >= 8);
+        // Settings image, check box pair, an arrow and the four mute/invert images (1x and
+        // 2x) at least.
+        QVERIFY(count >= 12);
     }
 
     void themesRenderTheirColours_data()
@@ -443,6 +450,11 @@ private Q_SLOTS:
             normalized(
                 w.strips[1].invert->icon().pixmap(invertSize, QIcon::Normal, QIcon::Off).toImage()),
             normalized(QImage(QStringLiteral(":/images/not_inverted.png"))));
+        // High-DPI screens get the @2x drawing, not the small one scaled up.
+        QCOMPARE(
+            normalized(
+                w.strips[0].mute->icon().pixmap(muteSize * 2, QIcon::Normal, QIcon::On).toImage()),
+            normalized(QImage(QStringLiteral(":/images/muted@2x.png"))));
         // The muted icon's red cross is on screen when checked, absent when not.
         QVERIFY(countNear(on, QColor("#ff5b5b"), 40) > 5);
         QVERIFY(countNear(off, QColor("#ff5b5b"), 40) == 0);

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QDoubleSpinBox>
 #include <QFile>
 #include <QGraphicsView>
@@ -321,6 +322,14 @@ private Q_SLOTS:
             QVERIFY2(!large.isNull(), qPrintable(twice));
             QCOMPARE(large.size(), it.value() * 2);
         }
+        // Nothing else is carried: every image in the resources is one of those above.
+        const QStringList carried = QDir(QStringLiteral(":/images")).entryList(QDir::Files);
+        QCOMPARE(carried.size(), imageSizes().size() * 2);
+        for (const QString& name : carried) {
+            const QString path = QStringLiteral(":/images/") + name;
+            QVERIFY2(imageSizes().contains(QString(path).remove(QStringLiteral("@2x"))),
+                     qPrintable(path));
+        }
         // The settings button's own icon is empty: the theme draws the gear instead.
         const QImage zero = normalized(QImage(QStringLiteral(":/images/zero.png")));
         for (int y = 0; y < zero.height(); ++y) {
@@ -362,6 +371,7 @@ private Q_SLOTS:
         QTest::addColumn<QColor>("graph");
         QTest::addColumn<QColor>("muteOn");
         QTest::addColumn<QColor>("muteOff");
+        QTest::addColumn<QColor>("muteEdge");
         QTest::addColumn<QString>("unmutedIcon");
         QTest::addColumn<QColor>("gear");
         QTest::addColumn<QColor>("spinBox");
@@ -369,12 +379,14 @@ private Q_SLOTS:
         QTest::addColumn<QColor>("frameInside");
         QTest::newRow("light") << QStringLiteral(":/light.qss") << QColor(Qt::white)
                                << QColor(Qt::white) << QColor("#254980") << QColor(Qt::white)
-                               << QStringLiteral(":/images/unmuted.png") << QColor("#254980")
-                               << QColor(Qt::white) << QColor("#cccccc") << QColor(Qt::white);
+                               << QColor("#254980") << QStringLiteral(":/images/unmuted.png")
+                               << QColor("#254980") << QColor(Qt::white) << QColor("#cccccc")
+                               << QColor(Qt::white);
         QTest::newRow("dark") << QStringLiteral(":/blue.qss") << QColor("#0e1f3b")
                               << QColor(Qt::black) << QColor("#143c79") << QColor("#1b3d77")
-                              << QStringLiteral(":/images/unmuted_blue.png") << QColor(Qt::white)
-                              << QColor("#1b2c4a") << QColor("#686868") << QColor("#13233f");
+                              << QColor("#ff0000") << QStringLiteral(":/images/unmuted_blue.png")
+                              << QColor(Qt::white) << QColor("#1b2c4a") << QColor("#686868")
+                              << QColor("#13233f");
     }
     void themesRenderTheirColours()
     {
@@ -383,6 +395,7 @@ private Q_SLOTS:
         QFETCH(QColor, graph);
         QFETCH(QColor, muteOn);
         QFETCH(QColor, muteOff);
+        QFETCH(QColor, muteEdge);
         QFETCH(QString, unmutedIcon);
         QFETCH(QColor, gear);
         QFETCH(QColor, spinBox);
@@ -429,6 +442,10 @@ private Q_SLOTS:
                  qPrintable(hex(at(w.strips[0].mute, inside))));
         QVERIFY2(near(at(w.strips[1].mute, inside), muteOff),
                  qPrintable(hex(at(w.strips[1].mute, inside))));
+        // Dark: a red outline round the checked button; light: the fill reaches the edge.
+        const QPoint edge(0, w.strips[0].mute->height() / 2);
+        QVERIFY2(near(at(w.strips[0].mute, edge), muteEdge),
+                 qPrintable(hex(at(w.strips[0].mute, edge))));
         const QImage on = w.strips[0].mute->grab().toImage();
         const QImage off = w.strips[1].mute->grab().toImage();
 

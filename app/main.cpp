@@ -8,6 +8,8 @@
 int main(int argc, char* argv[])
 {
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    // Lets icons and the themes' images use their @2x drawings on high-DPI screens.
+    QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication::setStyle(QStringLiteral("Fusion"));
     QApplication app(argc, argv);
     initTonviseResources();

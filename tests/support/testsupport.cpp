@@ -21,15 +21,16 @@ void initTestResources()
     initTonviseResources();
 }
 
-void answerNextDialog(std::function<void(QWidget* dialog)> answer, int timeoutMs)
+void answerNextDialog(std::function<void(QWidget* dialog)> answer, int timeoutMs,
+                      const char* className)
 {
     auto* timer = new QTimer;
     auto* clock = new QElapsedTimer;
     clock->start();
     timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, answer, timeoutMs]() {
+    QObject::connect(timer, &QTimer::timeout, [timer, clock, answer, timeoutMs, className]() {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible()) {
+        if (modal && modal->isVisible() && (!className || modal->inherits(className))) {
             timer->stop();
             answer(modal);
         } else if (clock->elapsed() < timeoutMs) {

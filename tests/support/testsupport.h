@@ -21,5 +21,7 @@ private:
 void initTestResources();
 
 // Runs `answer` on the next modal dialog (message box, input or file dialog) once it
-// is shown; returns immediately.
-void answerNextDialog(std::function<void(QWidget* dialog)> answer, int timeoutMs = 5000);
+// is shown; returns immediately. With `className` (e.g. "QMessageBox") only a dialog
+// of that class counts, so answers for a chain of dialogs can be set up at once.
+void answerNextDialog(std::function<void(QWidget* dialog)> answer, int timeoutMs = 5000,
+                      const char* className = nullptr);

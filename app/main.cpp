@@ -1,5 +1,8 @@
 #include "mainwindow.h"
 #include "resourceinit.h"
+#ifdef TONVISE_DEMO
+#include "emulatedprocessor.h"
+#endif
 
 #include <QApplication>
 #include <QDebug>
@@ -18,6 +21,11 @@ int main(int argc, char* argv[])
         if (!families.isEmpty())
             qDebug() << "Font" << families.first() << "loaded";
     }
+
+#ifdef TONVISE_DEMO
+    // No hardware needed: the emulated processor is plugged in before the window looks for it.
+    EmulatedProcessor::instance().plugInDemo();
+#endif
 
     MainWindow window;
     window.show();

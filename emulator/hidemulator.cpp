@@ -1,6 +1,8 @@
+#include "emulatedprocessor.h"
+
 #include <hidapi.h>
 
-// For now no processor is ever plugged in: every open fails.
+// The hidapi functions the tool calls, answered by the emulated processor.
 extern "C" {
 
 int HID_API_EXPORT hid_init(void)
@@ -13,25 +15,37 @@ int HID_API_EXPORT hid_exit(void)
     return 0;
 }
 
-hid_device* HID_API_EXPORT hid_open(unsigned short, unsigned short, const wchar_t*)
+hid_device* HID_API_EXPORT hid_open(unsigned short vendorId, unsigned short productId,
+                                    const wchar_t* serialNumber)
 {
-    return nullptr;
+    if (vendorId != 0x0483 || productId != 0x5750 || serialNumber)
+        return nullptr;
+    return EmulatedProcessor::instance().open();
 }
 
-void HID_API_EXPORT hid_close(hid_device*) {}
-
-int HID_API_EXPORT hid_write(hid_device*, const unsigned char*, size_t)
+void HID_API_EXPORT hid_close(hid_device* device)
 {
-    return -1;
+    EmulatedProcessor::instance().close(device);
 }
 
-int HID_API_EXPORT hid_read_timeout(hid_device*, unsigned char*, size_t, int)
+int HID_API_EXPORT hid_write(hid_device* device, const unsigned char* data, size_t length)
 {
-    return -1;
+    return EmulatedProcessor::instance().write(device, data, length);
+}
+
+int HID_API_EXPORT hid_read_timeout(hid_device* device, unsigned char* data, size_t length,
+                                    int milliseconds)
+{
+    return EmulatedProcessor::instance().read(device, data, length, milliseconds);
+}
+
+int HID_API_EXPORT hid_read(hid_device* device, unsigned char* data, size_t length)
+{
+    return EmulatedProcessor::instance().read(device, data, length, -1);
 }
 
 const wchar_t* HID_API_EXPORT hid_error(hid_device*)
 {
-    return L"no device";
+    return L"emulated processor not reachable";
 }
 }

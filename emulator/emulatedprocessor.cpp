@@ -6,6 +6,9 @@
 #include <cmath>
 #include <cstring>
 #include <thread>
+#ifdef __linux__
+#include <sys/prctl.h>
+#endif
 
 struct hid_device_
 {
@@ -44,6 +47,19 @@ QByteArray floatBytes(float value)
     QByteArray out(4, '\0');
     qToLittleEndian<float>(value, reinterpret_cast<uchar*>(out.data()));
     return out;
+}
+
+// The emulated bus keeps its own time: waits of the calling thread end when the report
+// is due, not up to the kernel's default 50 us timer slack later.
+void tightenTimerSlack()
+{
+#ifdef __linux__
+    thread_local bool done = false;
+    if (!done) {
+        prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
+        done = true;
+    }
+#endif
 }
 
 } // namespace
@@ -330,6 +346,7 @@ void EmulatedProcessor::close(hid_device_* device)
 
 int EmulatedProcessor::write(hid_device_* device, const unsigned char* data, size_t length)
 {
+    tightenTimerSlack();
     Clock::time_point doneAt;
     {
         std::lock_guard<std::mutex> lock(mutex);
@@ -402,6 +419,7 @@ void EmulatedProcessor::frameReceived(const QByteArray& received, Clock::time_po
 
 int EmulatedProcessor::read(hid_device_* device, unsigned char* data, size_t length, int timeoutMs)
 {
+    tightenTimerSlack();
     std::unique_lock<std::mutex> lock(mutex);
     const Clock::time_point deadline = timeoutMs < 0
                                            ? Clock::time_point::max()

@@ -3,39 +3,25 @@
 #include <memory>
 #include <vector>
 
+// clang-format off
 // Values in their wire encodings, little-endian.
 #define F32_ZERO "00000000"
-#define UNITY_SECTION                                                                              \
-    "00000000"                                                                                     \
-    "00000000"                                                                                     \
-    "00000001"                                                                                     \
-    "00000000"                                                                                     \
-    "00000000" // 0, 0, 1.0, 0, 0 in 8.24
+// 0, 0, 1.0, 0, 0 in fixed 8.24
+#define UNITY_SECTION "00000000" "00000000" "00000001" "00000000" "00000000"
 // Filter type 0, high-pass flag, 10.0 Hz, four pass-through sections.
-#define XOVER_HP                                                                                   \
-    "00"                                                                                           \
-    "01"                                                                                           \
-    "00002041" UNITY_SECTION UNITY_SECTION UNITY_SECTION UNITY_SECTION
-#define XOVER_LP                                                                                   \
-    "00"                                                                                           \
-    "00"                                                                                           \
-    "00002041" UNITY_SECTION UNITY_SECTION UNITY_SECTION UNITY_SECTION
+#define XOVER_HP "00" "01" "00002041" UNITY_SECTION UNITY_SECTION UNITY_SECTION UNITY_SECTION
+#define XOVER_LP "00" "00" "00002041" UNITY_SECTION UNITY_SECTION UNITY_SECTION UNITY_SECTION
 // Band type 0, gain 0.0 dB, 10.0 Hz, Q 0.5, one pass-through section.
-#define EQ_BAND                                                                                    \
-    "00"                                                                                           \
-    "00000000"                                                                                     \
-    "00002041"                                                                                     \
-    "0000003F" UNITY_SECTION
+#define EQ_BAND "00" "00000000" "00002041" "0000003F" UNITY_SECTION
 // 16 UCS-4 code points, all zero.
-#define EMPTY_LABEL                                                                                \
-    "0000000000000000000000000000000000000000000000000000000000000000"                             \
+#define EMPTY_LABEL \
+    "0000000000000000000000000000000000000000000000000000000000000000" \
     "0000000000000000000000000000000000000000000000000000000000000000"
 // Latin-1 text, zero-filled to 32 bytes: "1.7.2", "3.0.5", "SABRE".
 #define FIRMWARE_VERSION "312E372E32000000000000000000000000000000000000000000000000000000"
 #define PLUGIN_VERSION "332E302E35000000000000000000000000000000000000000000000000000000"
 #define DAC_MODEL "5341425245000000000000000000000000000000000000000000000000000000"
 
-// clang-format off
 const FirmwareParam firmwareParams[] = {
     {0, "Preset", "choice", {0x11}, 1, 1, "00"},
     {1, "Preset Source", "choice", {0x14}, 1, 1, "00"},

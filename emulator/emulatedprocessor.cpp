@@ -23,6 +23,8 @@ constexpr uint8_t outputReportId = 2;
 constexpr uint8_t inputReportId = 1;
 constexpr uint8_t lastReportFlag = 0x80;
 constexpr uint32_t serviceConfirmation = 0x5A17C3E9;
+constexpr int presetParam = 0;       // "Preset"
+constexpr int firstPresetParam = 13; // the DAC settings and every channel follow
 
 QByteArray statusOnly(uint8_t command, uint8_t status)
 {
@@ -101,6 +103,7 @@ void EmulatedProcessor::resetLocked()
     values.clear();
     for (int i = 0; i < firmwareParamCount; ++i)
         values.append(firmwareParamInitialValue(firmwareParams[i]));
+    presetBanks = QVector<QVector<QByteArray>>(4, values);
     plugin.clear();
     pluggedIn = false;
     ++generation;
@@ -144,6 +147,9 @@ void EmulatedProcessor::plugInDemo()
         values[k + 15] = QByteArray(1, output % 2 == 1 ? '\1' : '\0'); // from input 2
     }
     values[2] = floatBytes(-20.0f); // master volume
+    presetBanks = QVector<QVector<QByteArray>>(4, values);
+    for (int output = 0; output < 8; ++output)
+        presetBanks[1][37 + 16 * output + 2] = floatBytes(-10.0f); // a quieter preset 2
     pluggedIn = true;
 }
 
@@ -505,8 +511,23 @@ QByteArray EmulatedProcessor::answerParam(const QByteArray& request)
         return statusOnly(command, StatusReadOnly);
     if (value.size() != param.size)
         return statusOnly(command, StatusWrongSize);
+    if (index == presetParam && value != values[index])
+        selectPreset(uint8_t(value[0]));
     values[index] = value;
     return statusOnly(command, StatusOk);
+}
+
+void EmulatedProcessor::selectPreset(int preset)
+{
+    const int previous = uint8_t(values[presetParam][0]);
+    if (preset >= presetBanks.size() || previous >= presetBanks.size())
+        return;
+    for (int i = firstPresetParam; i < values.size(); ++i) {
+        if (!isReadOnlyKind(firmwareParams[i].kind)) {
+            presetBanks[previous][i] = values[i];
+            values[i] = presetBanks[preset][i];
+        }
+    }
 }
 
 QByteArray EmulatedProcessor::currentValue(int paramIndex) const

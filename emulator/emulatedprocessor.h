@@ -65,6 +65,7 @@ public:
     void setReadBackStep(int bytes);
     void setLevelsMoving(bool moving);
 
+    // The value as the device holds it now (levels: their last stored value).
     QByteArray value(int paramIndex) const;
     void setValue(int paramIndex, const QByteArray& value);
     QByteArray pluginImage() const;
@@ -116,12 +117,16 @@ private:
     QByteArray answerReadPlugin(const QByteArray& request);
     QByteArray answerWritePlugin(const QByteArray& request);
     QByteArray levelValue(int paramIndex) const;
+    void selectPreset(int preset);
     QByteArray currentValue(int paramIndex) const;
 
     mutable std::mutex mutex; // guards everything below; readers wait on `arrived`
     std::condition_variable arrived;
 
     QVector<QByteArray> values;
+    // Each of the four presets keeps its own channel and DAC settings; choosing a
+    // preset stores the current ones and brings back the chosen one's.
+    QVector<QVector<QByteArray>> presetBanks;
     QVector<path_tree_item> pathTree;
     QByteArray plugin;
     bool pluggedIn = false;

@@ -48,6 +48,7 @@ private Q_SLOTS:
     void parameterAnswers();
     void parameterRefusals();
     void levelsMove();
+    void presetsKeepTheirOwnSettings();
     void pluginStorageAndReadBack();
     void pluginRefusals();
     void serviceCommandsDropOffTheBus();
@@ -204,6 +205,23 @@ void TestEmulator::levelsMove()
     emu.setLevelsMoving(false);
     QCOMPARE(exchange(thread, log, DeviceProtocol::readParamRequest(pathOf(38))), hex("0100"
                                                                                       "000016C3"));
+}
+
+void TestEmulator::presetsKeepTheirOwnSettings()
+{
+    HIDThread thread;
+    ResponseLog log(thread);
+    const QByteArray quiet = hex("000020C1"); // -10.0f
+    QCOMPARE(exchange(thread, log, DeviceProtocol::writeParamRequest(pathOf(39), quiet)),
+             hex("0200"));
+    QCOMPARE(exchange(thread, log, DeviceProtocol::writeParamRequest(pathOf(0), hex("01"))),
+             hex("0200"));
+    QCOMPARE(emu.value(39), hex("00000000")); // preset 2 as it came from the factory
+    QCOMPARE(emu.value(10), firmwareParamInitialValue(firmwareParams[10]));
+    QCOMPARE(exchange(thread, log, DeviceProtocol::writeParamRequest(pathOf(0), hex("00"))),
+             hex("0200"));
+    QCOMPARE(emu.value(39), quiet);
+    QCOMPARE(emu.value(0), hex("00"));
 }
 
 void TestEmulator::pluginStorageAndReadBack()

@@ -1,6 +1,9 @@
 #include "mainwindow.h"
 
+#include "hidthread.h"
+#include "paramtree.h"
 #include "paramtreedialog.h"
+#include "pluginwritingprogress.h"
 #include "treewidget.h"
 #include "ui_mainwindow.h"
 
@@ -21,6 +24,12 @@ MainWindow::MainWindow(QWidget* parent)
     treeWidget = paramTreeDialog->getParamTree();
 
     ui->setupUi(this);
+    paramTree = std::make_unique<ParamTree>(treeWidget);
+    pluginProgress = new PluginWritingProgress(this);
+    // The worker starts with the first request; its answers arrive through the event loop.
+    hidThread = new HIDThread(this);
+    connect(hidThread, &HIDThread::requestComplete, this, &MainWindow::onRequestComplete,
+            Qt::QueuedConnection);
 
     // The DAC pages leave the tab bar now; the timer puts back the one the device reports.
     for (int i = ui->tabs->count() - 1; i >= 0; --i) {
@@ -43,7 +52,8 @@ MainWindow::MainWindow(QWidget* parent)
     readAllShortcut->setContext(Qt::WindowShortcut);
     connect(readAllShortcut, &QShortcut::activated, this, &MainWindow::on_actionRead_All_triggered);
 
-    settingsMenu.addAction(QStringLiteral("   Write Plugin"));
+    QAction* writePlugin = settingsMenu.addAction(QStringLiteral("   Write Plugin"));
+    connect(writePlugin, &QAction::triggered, this, &MainWindow::on_actionWrite_Plugin_triggered);
     readLevelsAction = settingsMenu.addAction(QStringLiteral("   Read Levels"));
     readLevelsAction->setCheckable(true);
     readLevelsAction->setChecked(false);
@@ -51,14 +61,17 @@ MainWindow::MainWindow(QWidget* parent)
     darkModeAction->setCheckable(true);
     connect(darkModeAction, &QAction::toggled, this, &MainWindow::changestyle);
     QMenu* service = settingsMenu.addMenu(QStringLiteral("   Service"));
-    service->addAction(QStringLiteral("Reboot"));
-    service->addAction(QStringLiteral("Run Bootloader"));
+    connect(service->addAction(QStringLiteral("Reboot")), &QAction::triggered, this,
+            &MainWindow::onActionRebootTriggered);
+    connect(service->addAction(QStringLiteral("Run Bootloader")), &QAction::triggered, this,
+            &MainWindow::onActionRunBootloaderTriggered);
     settingsMenu.setLayoutDirection(Qt::RightToLeft);
     QAction* about = settingsMenu.addAction(QStringLiteral("   About"));
     connect(about, &QAction::triggered, this, &MainWindow::onActionAboutTriggered);
 
     connect(treeWidget, &TreeWidget::paramEnqueuedForUpdate, this,
             &MainWindow::onParamEnqueuedForUpdate);
+    connect(treeWidget, &TreeWidget::presetChanged, this, &MainWindow::onPresetChanged);
 
     if (settings.value(themeKey).toString() == darkTheme)
         reloadStyleblue();
@@ -78,11 +91,6 @@ MainWindow::MainWindow(QWidget* parent)
 MainWindow::~MainWindow()
 {
     delete ui;
-}
-
-void MainWindow::runAutomaton(MainWindow::input)
-{
-    // The device link drives this; until it exists there is nothing to send.
 }
 
 void MainWindow::onParamEnqueuedForUpdate()

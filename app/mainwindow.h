@@ -1,14 +1,23 @@
 #pragma once
 
+#include "deviceprotocol.h"
+#include "paramtree.h"
+
+#include <QByteArray>
+#include <QList>
 #include <QMainWindow>
 #include <QMenu>
 #include <QSettings>
 #include <QString>
+#include <memory>
 
 namespace Ui {
 class MainWindow;
 }
+class HIDThread;
+class Node;
 class ParamTreeDialog;
+class PluginWritingProgress;
 class TreeWidget;
 
 class MainWindow : public QMainWindow
@@ -30,6 +39,27 @@ public:
     };
     Q_ENUM(input)
 
+    // States of the automaton: which request is in flight.
+    enum State
+    {
+        Idle = 0,
+        UpdatingParam = 1,
+        PollingLevels = 2,
+        WritingAll = 3,
+        ReadingAll = 4,
+        WritingPlugin = 5,
+        VerifyingPlugin = 6,
+        WritingPreset = 7,
+        AwaitingServiceReply = 8,
+    };
+
+    struct ReadParamResult
+    {
+        bool valid = false;
+        bool ok = false;
+        bool changed = false;
+    };
+
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -40,9 +70,33 @@ public:
     void runAutomaton(MainWindow::input in);
 
     bool isConnected() const { return connected; }
+    int automatonState() const { return state; }
+    ParamTree* getParamTree() const { return paramTree.get(); }
+
+    // Request frames, and senders handing them to the worker (false: nothing sent).
+    QByteArray makeReadParamRequest(const Node* node);
+    QByteArray makeWriteParamRequest(const Node* node);
+    bool makeReadParamRequest(ParamTree::ParamSubset subset);
+    bool makeWriteParamRequest(ParamTree::ParamSubset subset);
+    bool makeUpdateRequest();
+    bool makeWritePluginRequest();
+    bool makeReadPluginRequest();
+    bool makeRebootRequest();
+    bool makeRunBootloaderRequest();
+
+    // Checks of the last response.
+    ReadParamResult handleReadParamResponse(ParamTree::ParamSubset subset, bool apply);
+    bool handleWriteParamResponse();
+    DeviceProtocol::WritePluginResult handleWritePluginResponse();
+    bool handleReadPluginResponse();
 
 public Q_SLOTS:
     void onParamEnqueuedForUpdate();
+    void onPresetChanged();
+    void onRequestComplete(QByteArray response);
+    void on_actionWrite_Plugin_triggered();
+    void onActionRebootTriggered();
+    void onActionRunBootloaderTriggered();
     void on_settingsButton_clicked();
     void on_actionRead_All_triggered();
     void on_actionGenerate_Plugin_triggered();
@@ -60,6 +114,12 @@ protected:
 private:
     bool applyStyleSheet(const QString& resource);
     void updateDacTab();
+    void dispatchIdle(MainWindow::input in);
+    bool completeRequest();
+    void startReadAll();
+    bool startPluginPass();
+    bool continuePluginWriting();
+    bool continuePluginVerification();
 
     Ui::MainWindow* ui;
     ParamTreeDialog* paramTreeDialog = nullptr;
@@ -70,9 +130,23 @@ private:
     QWidget* sabreTab = nullptr;
     QWidget* ak449xTab = nullptr;
 
+    std::unique_ptr<ParamTree> paramTree;
+    HIDThread* hidThread = nullptr;
+    PluginWritingProgress* pluginProgress = nullptr;
+
     QString lastDacModel;
     bool firstShowDone = false;
     bool connected = false;
+
+    // The automaton; GUI thread only.
+    int state = Idle;
+    QList<MainWindow::input> inputQueue;
+    QByteArray lastResponse;
+    int paramIndex = 0;
+    QByteArray pluginImage;
+    int pluginOffset = 0;
+    int pluginChunkCount = 0;
+    int pluginRestarts = 0;
 
     QSettings settings;
     const QString themeKey = QStringLiteral("theme");

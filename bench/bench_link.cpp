@@ -8,8 +8,9 @@
 #include "emulatedprocessor.h"
 #include "firmwaretable.h"
 #include "hidthread.h"
+#include "mainwindow.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <algorithm>
@@ -68,25 +69,31 @@ Run timed(EmulatedProcessor& emu, HIDThread& thread,
 
 int main(int argc, char* argv[])
 {
-    QCoreApplication app(argc, argv);
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
     EmulatedProcessor& emu = EmulatedProcessor::instance();
     emu.reset();
     emu.plugIn();
     HIDThread thread;
 
-    // (a) Read All
+    // (a) Read All by the window's automaton, values applied to the tree
     emu.setLatency(std::chrono::milliseconds(1));
     std::vector<double> readAllRatios;
     double readAllSeconds = 0;
-    for (int run = 0; run < 7; ++run) {
-        int index = 0;
-        const Run r = timed(emu, thread, [&](const QByteArray*) {
-            if (index >= firmwareParamCount)
-                return QByteArray();
-            return DeviceProtocol::readParamRequest(firmwareParamPath(firmwareParams[index++]));
-        });
-        readAllRatios.push_back(r.seconds / r.floorSeconds);
-        readAllSeconds = r.seconds;
+    {
+        MainWindow window;
+        for (int run = 0; run < 7; ++run) {
+            emu.clearLogs();
+            QElapsedTimer clock;
+            clock.start();
+            window.runAutomaton(MainWindow::ReadAll);
+            while (window.automatonState() != MainWindow::Idle)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            readAllSeconds = clock.nsecsElapsed() * 1e-9;
+            const int reports = emu.outputReports().size() + emu.inputReportsRead();
+            readAllRatios.push_back(readAllSeconds / (reports * 1e-3));
+        }
     }
 
     // (b) host overhead per exchange

@@ -1,0 +1,203 @@
+#include "channelcontrol.h"
+
+#include "inputnode.h"
+#include "outputnode.h"
+#include "paramtree.h"
+#include "ui_channelcontrol.h"
+
+#include <QMouseEvent>
+#include <QScopedValueRollback>
+#include <cmath>
+
+namespace {
+
+// Ranges are compared at the precision the box shows and stores: -119.9 lowered by
+// 0.1 must reach -120.0, not miss it by a floating-point hair.
+double roundToDecimals(double value, int decimals)
+{
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale;
+}
+
+bool withinRange(const QDoubleSpinBox* box, double target)
+{
+    const int decimals = box->decimals();
+    const double rounded = roundToDecimals(target, decimals);
+    return rounded >= roundToDecimals(box->minimum(), decimals) &&
+           rounded <= roundToDecimals(box->maximum(), decimals);
+}
+
+} // namespace
+
+ChannelControl::ChannelControl(QWidget* parent) : QGroupBox(parent), ui(new Ui::ChannelControl)
+{
+    ui->setupUi(this);
+}
+
+ChannelControl::ChannelControl(const QString& title, bool isInput, QWidget* parent)
+    : ChannelControl(parent)
+{
+    setTitle(title);
+    if (isInput) {
+        ui->group->hide();
+        ui->delay->hide();
+        ui->xover->hide();
+        ui->invert->hide();
+    }
+    ui->volumeSource->hide();
+    ui->spdifCable->hide();
+    connect(ui->volume, &CustomDoubleSpinBox::editingFinishedWithDelta, this,
+            &ChannelControl::onVolumeChangedByDelta);
+    connect(ui->delay, &CustomDoubleSpinBox::editingFinishedWithDelta, this,
+            &ChannelControl::onDelayChangedByDelta);
+    connect(ui->volumeSlider, &VolumeSlider::editingFinishedWithDelta, this,
+            &ChannelControl::onVolumeSliderChangedByDelta);
+}
+
+ChannelControl::~ChannelControl() = default;
+
+void ChannelControl::bind(InputNode* node)
+{
+    inputNode = node;
+    if (node)
+        node->bind(ui->mute, ui->volume, ui->volumeSlider);
+}
+
+void ChannelControl::bind(OutputNode* node)
+{
+    outputNode = node;
+    if (node)
+        node->bind(ui->mute, ui->invert, ui->volume, ui->volumeSlider, ui->delay);
+}
+
+void ChannelControl::bind(ParamTree* tree)
+{
+    if (tree)
+        tree->bind(ui->volume, ui->volumeSlider, ui->volumeSource, ui->spdifCable);
+}
+
+void ChannelControl::prepareForMasterVolume()
+{
+    setTitle(QStringLiteral("  Master  "));
+    ui->group->hide();
+    ui->delay->hide();
+    ui->mute->hide();
+    ui->invert->hide();
+    ui->peq->hide();
+    ui->xover->hide();
+    ui->volumeSource->hide();
+    ui->volumeSlider->hideMeter();
+}
+
+QString ChannelControl::getOutputLabel() const
+{
+    return outputNode ? outputNode->getLabel() : QString();
+}
+
+void ChannelControl::setOutputLabel(const QString& label)
+{
+    if (outputNode)
+        outputNode->setLabel(label);
+}
+
+// The node's own button in the tree view is clicked, so the window hears of it through
+// the hub exactly as if the click had been made there.
+void ChannelControl::on_peq_clicked()
+{
+    if (inputNode)
+        inputNode->clickPeqButton();
+    else if (outputNode)
+        outputNode->clickPeqButton();
+}
+
+void ChannelControl::on_xover_clicked()
+{
+    if (outputNode)
+        outputNode->clickXoverButton();
+}
+
+bool ChannelControl::offersChanges() const
+{
+    return ui->group->isChecked() && !applyingChange;
+}
+
+void ChannelControl::offer(int kind, bool checked, double delta, bool* ok)
+{
+    if (!offersChanges())
+        return;
+    Change change;
+    change.kind = kind;
+    change.checked = checked;
+    change.delta = delta;
+    Q_EMIT changed(change, ok);
+}
+
+void ChannelControl::on_mute_toggled(bool on)
+{
+    offer(Change::Mute, on, 0.0, nullptr);
+}
+
+void ChannelControl::on_invert_toggled(bool on)
+{
+    offer(Change::Invert, on, 0.0, nullptr);
+}
+
+void ChannelControl::onVolumeChangedByDelta(double delta, bool* ok)
+{
+    offer(Change::Volume, false, delta, ok);
+}
+
+void ChannelControl::onDelayChangedByDelta(double delta, bool* ok)
+{
+    offer(Change::Delay, false, delta, ok);
+}
+
+void ChannelControl::onVolumeSliderChangedByDelta(double delta, bool* ok)
+{
+    offer(Change::VolumeFader, false, delta, ok);
+}
+
+void ChannelControl::on_change(ChannelControl::Change change, bool* ok)
+{
+    if (!ui->group->isChecked())
+        return;
+    // Our own toggle and delta slots must not offer this change again; cleared on return.
+    const QScopedValueRollback<bool> applying(applyingChange, true);
+
+    switch (change.kind) {
+    case Change::Mute:
+        ui->mute->setChecked(change.checked);
+        break;
+    case Change::Invert:
+        ui->invert->setChecked(change.checked);
+        break;
+    case Change::Volume:
+    case Change::Delay: {
+        CustomDoubleSpinBox* box = change.kind == Change::Volume ? ui->volume : ui->delay;
+        const double target = box->value() + change.delta;
+        if (!ok)
+            box->setValueWithSignals(target);
+        else if (!withinRange(box, target))
+            *ok = false;
+        break;
+    }
+    case Change::VolumeFader: {
+        VolumeSlider* fader = ui->volumeSlider;
+        const double target = fader->getValue() + change.delta;
+        if (!ok)
+            fader->setValueWithSignals(target);
+        else if (!fader->isPossibleValue(roundToDecimals(target, ui->volume->decimals())))
+            *ok = false;
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void ChannelControl::mousePressEvent(QMouseEvent* event)
+{
+    QGroupBox::mousePressEvent(event);
+    if (qRound(event->localPos().y()) <= 40)
+        Q_EMIT titlePressed();
+}

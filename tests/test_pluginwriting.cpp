@@ -90,7 +90,6 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void cleanup();
-    void progressDialog();
     void oneFullChunk();
     void shortLastChunkIsPadded();
     void nineChunksWithProgress();
@@ -174,19 +173,6 @@ void TestPluginWriting::onProgress(std::function<void(int)> action)
 
 static const QString success =
     QStringLiteral("The plugin has been written successfully! Restart the device, please.");
-
-void TestPluginWriting::progressDialog()
-{
-    PluginWritingProgress dialog;
-    QCOMPARE(dialog.windowTitle(), QStringLiteral("Plugin Writing..."));
-    QVERIFY(dialog.windowFlags() & Qt::FramelessWindowHint);
-    QCOMPARE(dialog.windowModality(), Qt::ApplicationModal);
-    QCOMPARE(dialog.size(), QSize(400, 82));
-    dialog.setText(QStringLiteral("Writing plugin..."));
-    dialog.setProgress(42);
-    QCOMPARE(dialog.text(), QStringLiteral("Writing plugin..."));
-    QCOMPARE(dialog.progress(), 42);
-}
 
 void TestPluginWriting::oneFullChunk()
 {

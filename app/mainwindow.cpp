@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 
+#include "aboutdialog.h"
 #include "hidthread.h"
 #include "paramtree.h"
 #include "paramtreedialog.h"
@@ -19,30 +20,20 @@ MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), settingsMenu(this),
       settings(QStringLiteral("Veltrane"), QStringLiteral("Tonvise"))
 {
+    aboutDialog = new AboutDialog(this);
     paramTreeDialog = new ParamTreeDialog(this);
     connect(paramTreeDialog, &QDialog::finished, this, &MainWindow::onParamTreeDialogFinished);
+    pluginProgress = new PluginWritingProgress(this);
+    // The worker starts with the first request; its answers arrive through the event loop.
+    hidThread = new HIDThread(this);
     treeWidget = paramTreeDialog->getParamTree();
 
     ui->setupUi(this);
     paramTree = std::make_unique<ParamTree>(treeWidget);
-    pluginProgress = new PluginWritingProgress(this);
-    // The worker starts with the first request; its answers arrive through the event loop.
-    hidThread = new HIDThread(this);
-    connect(hidThread, &HIDThread::requestComplete, this, &MainWindow::onRequestComplete,
-            Qt::QueuedConnection);
-
-    // The DAC pages leave the tab bar now; the timer puts back the one the device reports.
-    for (int i = ui->tabs->count() - 1; i >= 0; --i) {
-        const QString title = ui->tabs->tabText(i);
-        if (!title.startsWith(QLatin1String("DAC")))
-            continue;
-        if (title.startsWith(QLatin1String("DAC Sabre")))
-            sabreTab = ui->tabs->widget(i);
-        else if (title.startsWith(QLatin1String("DAC Ak449x")))
-            ak449xTab = ui->tabs->widget(i);
-        ui->tabs->removeTab(i);
-    }
-    ui->dacModelLabel->hide();
+    paramTree->bindPreset(ui->presetValue, ui->inputSourceValue);
+    const auto versionLabels = aboutDialog->getVersionLabels();
+    paramTree->bindVersions(versionLabels.first, versionLabels.second);
+    buildPanels();
 
     QAction* readAll = settingsMenu.addAction(QStringLiteral("   Read All  (F5)"));
     readAll->setShortcut(QKeySequence(Qt::Key_F5));
@@ -69,9 +60,16 @@ MainWindow::MainWindow(QWidget* parent)
     QAction* about = settingsMenu.addAction(QStringLiteral("   About"));
     connect(about, &QAction::triggered, this, &MainWindow::onActionAboutTriggered);
 
+    connect(hidThread, &HIDThread::requestComplete, this, &MainWindow::onRequestComplete,
+            Qt::QueuedConnection);
     connect(treeWidget, &TreeWidget::paramEnqueuedForUpdate, this,
             &MainWindow::onParamEnqueuedForUpdate);
     connect(treeWidget, &TreeWidget::presetChanged, this, &MainWindow::onPresetChanged);
+    connect(treeWidget, &TreeWidget::xoverButtonClicked, this, &MainWindow::onXoverButtonClicked);
+    connect(treeWidget, &TreeWidget::peqButtonClicked, this, &MainWindow::onPEQButtonClicked);
+    connect(treeWidget, &TreeWidget::channelLabelChanged, this, &MainWindow::onChannelLabelChanged);
+
+    tuneComboBoxes();
 
     if (settings.value(themeKey).toString() == darkTheme)
         reloadStyleblue();
@@ -182,8 +180,6 @@ void MainWindow::on_actionShow_Tree_toggled(bool arg1)
 {
     paramTreeDialog->setVisible(arg1);
 }
-
-void MainWindow::onActionAboutTriggered(bool) {}
 
 bool MainWindow::applyStyleSheet(const QString& resource)
 {

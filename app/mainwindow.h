@@ -2,6 +2,7 @@
 
 #include "deviceprotocol.h"
 #include "paramtree.h"
+#include "treewidget.h"
 
 #include <QByteArray>
 #include <QList>
@@ -14,7 +15,12 @@
 namespace Ui {
 class MainWindow;
 }
+class AboutDialog;
+class ChannelControl;
+class CrossoverDialog;
+class EqualizerDialog;
 class HIDThread;
+class QLabel;
 class Node;
 class ParamTreeDialog;
 class PluginWritingProgress;
@@ -91,20 +97,26 @@ public:
     bool handleReadPluginResponse();
 
 public Q_SLOTS:
+    void onRequestComplete(QByteArray response);
     void onParamEnqueuedForUpdate();
     void onPresetChanged();
-    void onRequestComplete(QByteArray response);
-    void on_actionWrite_Plugin_triggered();
-    void onActionRebootTriggered();
-    void onActionRunBootloaderTriggered();
+    void onXoverButtonClicked(int channelIndex);
+    void onPEQButtonClicked(PEQSNode* node);
+    void onChannelLabelChanged(int channelIndex, const QString& text);
+    void on_saveButton_clicked();
+    void on_loadButton_clicked();
     void on_settingsButton_clicked();
     void on_actionRead_All_triggered();
     void on_actionGenerate_Plugin_triggered();
+    void on_actionWrite_Plugin_triggered();
     void on_actionShow_Tree_toggled(bool arg1);
+    void onActionRebootTriggered();
+    void onActionRunBootloaderTriggered();
     void onActionAboutTriggered(bool checked);
     void reloadStyle();
     void reloadStyleblue();
     void onParamTreeDialogFinished();
+    void onOutputTitlePressed();
     void changestyle(bool checked);
 
 protected:
@@ -114,6 +126,8 @@ protected:
 private:
     bool applyStyleSheet(const QString& resource);
     void updateDacTab();
+    void buildPanels();
+    void tuneComboBoxes();
     void dispatchIdle(MainWindow::input in);
     bool completeRequest();
     void startReadAll();
@@ -122,6 +136,7 @@ private:
     bool continuePluginVerification();
 
     Ui::MainWindow* ui;
+    AboutDialog* aboutDialog = nullptr;
     ParamTreeDialog* paramTreeDialog = nullptr;
     TreeWidget* treeWidget = nullptr;
     QMenu settingsMenu;
@@ -133,6 +148,10 @@ private:
     std::unique_ptr<ParamTree> paramTree;
     HIDThread* hidThread = nullptr;
     PluginWritingProgress* pluginProgress = nullptr;
+
+    QList<ChannelControl*> outputStrips;
+    QList<QLabel*> routingLabels;
+    QList<QLabel*> subwooferLabels;
 
     QString lastDacModel;
     bool firstShowDone = false;

@@ -4,6 +4,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
 #include <QSettings>
 #include <QTimer>
 #include <QWidget>
@@ -41,4 +44,23 @@ void answerNextDialog(std::function<void(QWidget* dialog)> answer, int timeoutMs
         delete clock;
     });
     timer->start();
+}
+
+void answerFileDialog(const QString& path, int timeoutMs)
+{
+    answerNextDialog(
+        [path](QWidget* dialog) {
+            auto* files = static_cast<QFileDialog*>(dialog);
+            if (path.isEmpty()) {
+                files->reject();
+                return;
+            }
+            // selectFile() with a full path can leave only the folder selected.
+            const QFileInfo info(path);
+            files->setDirectory(info.absolutePath());
+            if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+                name->setText(info.fileName());
+            static_cast<QDialog*>(files)->accept(); // QFileDialog::accept is protected
+        },
+        timeoutMs, "QFileDialog");
 }

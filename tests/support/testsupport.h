@@ -25,3 +25,6 @@ void initTestResources();
 // of that class counts, so answers for a chain of dialogs can be set up at once.
 void answerNextDialog(std::function<void(QWidget* dialog)> answer, int timeoutMs = 5000,
                       const char* className = nullptr);
+
+// Answers the next file dialog with `path`, or cancels it when `path` is empty.
+void answerFileDialog(const QString& path, int timeoutMs = 5000);

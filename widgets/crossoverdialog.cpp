@@ -1,0 +1,140 @@
+#include "crossoverdialog.h"
+
+#include "ui_crossoverdialog.h"
+#include "xoverdesign.h"
+#include "xovernode.h"
+
+namespace {
+
+constexpr int outputCount = 8;
+
+// Curve i belongs to output i.
+const QColor curveColours[outputCount] = {
+    QColor(209, 78, 75), QColor(27, 61, 119), QColor(57, 158, 164), QColor(246, 219, 101),
+    QColor(0, 145, 31),  QColor(123, 83, 75), QColor(246, 134, 34), QColor(77, 147, 202),
+};
+
+QPen curvePen(const QColor& colour)
+{
+    QPen pen(colour, 3);
+    pen.setCosmetic(true);
+    return pen;
+}
+
+} // namespace
+
+CrossoverDialog::CrossoverDialog(QWidget* parent)
+    : QDialog(parent), ui(std::make_unique<Ui::CrossoverDialog>())
+{
+    ui->setupUi(this);
+    for (int i = 0; i < outputCount; ++i) {
+        auto* control = new CrossoverControl(this);
+        control->setTitle(QStringLiteral("  Output %1  ").arg(i + 1));
+        control->setIndex(i);
+        connect(control, &CrossoverControl::changed, this, &CrossoverDialog::onControlChanged);
+        controls.append(control);
+        ui->crossoverControls->addWidget(control);
+
+        if (i == 0) {
+            ui->graph->useGraph(0);
+            ui->graph->setGraphPen(curvePen(curveColours[i]));
+        } else {
+            ui->graph->appendGraph(curvePen(curveColours[i]));
+        }
+    }
+    ui->graph->prepareGrid(-30, 3, 3);
+    freqs = makeFreqsRange(10.0, 30000.0, 0.01);
+}
+
+CrossoverDialog::~CrossoverDialog() = default;
+
+void CrossoverDialog::setXoverNodes(const QList<XoverNode*>& nodes)
+{
+    if (&nodes == &xoverNodes)
+        return;
+    xoverNodes = nodes;
+}
+
+XoverNode* CrossoverDialog::getXoverNode(int index)
+{
+    if (index < 0 || index >= xoverNodes.size())
+        return nullptr;
+    return xoverNodes.at(index);
+}
+
+void CrossoverDialog::show(int outputIndex)
+{
+    for (int i = 0; i < controls.size(); ++i) {
+        XoverNode* node = getXoverNode(i);
+        if (!node)
+            continue;
+        XoverParams highpass;
+        XoverParams lowpass;
+        node->getXoverParams(highpass, lowpass);
+        controls.at(i)->setXoverParams(highpass, lowpass);
+        controls.at(i)->setGraphVisibility(i == outputIndex);
+        recalcCoeffs(i, CrossoverControl::Nothing);
+    }
+    QDialog::show();
+}
+
+void CrossoverDialog::onControlChanged(int controlIndex,
+                                       CrossoverControl::ChangedSubcontrol subcontrol)
+{
+    if (controlIndex < 0 || controlIndex >= controls.size())
+        return;
+    recalcCoeffs(controlIndex, subcontrol);
+}
+
+void CrossoverDialog::recalcCoeffs(int index, CrossoverControl::ChangedSubcontrol subcontrol)
+{
+    if (index < 0 || index >= controls.size())
+        return;
+    CrossoverControl* control = controls.at(index);
+    XoverParams highpass;
+    XoverParams lowpass;
+    control->getXoverParams(highpass, lowpass);
+    const bool visible = control->graphVisible();
+    const XoverCoeffs hpCoeffs = calcXoverCoeffs(highpass);
+    const XoverCoeffs lpCoeffs = calcXoverCoeffs(lowpass);
+
+    XoverNode* node = getXoverNode(index);
+    if (node &&
+        (subcontrol == CrossoverControl::Highpass || subcontrol == CrossoverControl::Lowpass)) {
+        const bool isHighpass = subcontrol == CrossoverControl::Highpass;
+        node->setXoverParamsAndCoeffs(isHighpass, isHighpass ? highpass : lowpass,
+                                      isHighpass ? hpCoeffs : lpCoeffs);
+        setProperty("paramIndex", node->getParamIndex(isHighpass));
+        Q_EMIT changed();
+    }
+
+    updateGraph(index, visible, hpCoeffs, lpCoeffs);
+}
+
+void CrossoverDialog::updateGraph(int index, bool visible, const XoverCoeffs& highpass,
+                                  const XoverCoeffs& lowpass)
+{
+    const XoverGainCalc highpassGain(highpass);
+    const XoverGainCalc lowpassGain(lowpass);
+    FrequencyResponseGraph* graph = ui->graph;
+    graph->useGraph(index);
+    graph->clear();
+    if (!visible)
+        return;
+    // The output's total response: its two filters in cascade, summed in dB.
+    for (const FreqPair& p : qAsConst(freqs))
+        graph->addPoint(p.logFrequency,
+                        highpassGain.calcGain(p.frequency) + lowpassGain.calcGain(p.frequency));
+}
+
+void CrossoverDialog::onChannelLabelChanged(int channelIndex, QString text)
+{
+    if (channelIndex < 0 || channelIndex >= controls.size())
+        return;
+    controls.at(channelIndex)->setTitle(QStringLiteral("  %1  ").arg(text));
+}
+
+void CrossoverDialog::on_buttonBox_rejected()
+{
+    close();
+}

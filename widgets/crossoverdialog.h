@@ -1,0 +1,50 @@
+#pragma once
+
+#include "crossovercontrol.h"
+#include "responsecalc.h"
+
+#include <QDialog>
+#include <QList>
+#include <memory>
+
+class XoverNode;
+
+namespace Ui {
+class CrossoverDialog;
+}
+
+// Edits the crossovers of the eight outputs. Every edit is designed at once, stored
+// into the output's crossover node and announced through changed(), with the
+// dialog's "paramIndex" property naming the filter that changed.
+class CrossoverDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit CrossoverDialog(QWidget* parent = nullptr);
+    ~CrossoverDialog() override;
+
+    void setXoverNodes(const QList<XoverNode*>& nodes);
+    XoverNode* getXoverNode(int index);
+
+    // Loads every control from its node, draws only `outputIndex`'s response and
+    // shows the dialog.
+    void show(int outputIndex);
+
+    void recalcCoeffs(int index, CrossoverControl::ChangedSubcontrol subcontrol);
+    void updateGraph(int index, bool visible, const XoverCoeffs& highpass,
+                     const XoverCoeffs& lowpass);
+
+Q_SIGNALS:
+    void changed();
+
+public Q_SLOTS:
+    void onControlChanged(int controlIndex, CrossoverControl::ChangedSubcontrol subcontrol);
+    void onChannelLabelChanged(int channelIndex, QString text);
+    void on_buttonBox_rejected();
+
+private:
+    std::unique_ptr<Ui::CrossoverDialog> ui;
+    QList<CrossoverControl*> controls;
+    QList<XoverNode*> xoverNodes;
+    QList<FreqPair> freqs;
+};

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "equalizercontrol.h"
+#include "responsecalc.h"
+
+#include <QDialog>
+#include <QList>
+#include <QStringList>
+#include <QVector>
+#include <memory>
+
+class PEQSNode;
+
+namespace Ui {
+class EqualizerDialog;
+}
+
+// Edits the five EQ bands of one channel. Every edit is designed at once, stored into
+// the channel's PEQ-set node and announced through changed(), with the dialog's
+// "paramIndex" property naming the band. Each band's response is drawn faintly, their
+// sum as the main curve.
+class EqualizerDialog : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit EqualizerDialog(QWidget* parent = nullptr);
+    ~EqualizerDialog() override;
+
+    // Loads the bands of `node` and shows the dialog; a null node changes nothing.
+    void show(PEQSNode* node);
+
+    void updateSingleGraph(int index, bool store);
+    void updateSumGraph();
+    void updateGraphPoints(int curve, const QVector<double>& gains);
+    void updateTitle();
+    QString prepareTitle(const QString& name);
+
+Q_SIGNALS:
+    void changed();
+
+public Q_SLOTS:
+    void onControlChanged(int controlIndex);
+    void onChannelLabelChanged(int channelIndex, QString text);
+    void on_buttonBox_rejected();
+
+private:
+    std::unique_ptr<Ui::EqualizerDialog> ui;
+    QList<EqualizerControl*> controls;
+    QList<FreqPair> freqs;
+    QVector<QVector<double>> bandGains; // per band, dB at each grid point
+    QVector<double> sumGains;
+    QStringList channelLabels; // the outputs' user labels, by output index
+    PEQSNode* peqsNode = nullptr;
+};

@@ -1,6 +1,8 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "crossoverdialog.h"
+#include "equalizerdialog.h"
 #include "hidthread.h"
 #include "paramtree.h"
 #include "paramtreedialog.h"
@@ -21,6 +23,8 @@ MainWindow::MainWindow(QWidget* parent)
       settings(QStringLiteral("Veltrane"), QStringLiteral("Tonvise"))
 {
     aboutDialog = new AboutDialog(this);
+    equalizerDialog = new EqualizerDialog(this);
+    crossoverDialog = new CrossoverDialog(this);
     paramTreeDialog = new ParamTreeDialog(this);
     connect(paramTreeDialog, &QDialog::finished, this, &MainWindow::onParamTreeDialogFinished);
     pluginProgress = new PluginWritingProgress(this);
@@ -30,6 +34,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     ui->setupUi(this);
     paramTree = std::make_unique<ParamTree>(treeWidget);
+    crossoverDialog->setXoverNodes(paramTree->getXoverNodes());
     paramTree->bindPreset(ui->presetValue, ui->inputSourceValue);
     const auto versionLabels = aboutDialog->getVersionLabels();
     paramTree->bindVersions(versionLabels.first, versionLabels.second);

@@ -137,6 +137,8 @@ private:
 
     Ui::MainWindow* ui;
     AboutDialog* aboutDialog = nullptr;
+    EqualizerDialog* equalizerDialog = nullptr;
+    CrossoverDialog* crossoverDialog = nullptr;
     ParamTreeDialog* paramTreeDialog = nullptr;
     TreeWidget* treeWidget = nullptr;
     QMenu settingsMenu;

@@ -4,7 +4,9 @@
 
 #include "aboutdialog.h"
 #include "channelcontrol.h"
+#include "crossoverdialog.h"
 #include "customcheckbox.h"
+#include "equalizerdialog.h"
 #include "inputnode.h"
 #include "outputnode.h"
 #include "paramtree.h"
@@ -150,9 +152,15 @@ void MainWindow::onChannelLabelChanged(int channelIndex, const QString& text)
         subwooferLabels.at(channelIndex)->setText(text);
 }
 
-void MainWindow::onXoverButtonClicked(int) {}
+void MainWindow::onXoverButtonClicked(int channelIndex)
+{
+    crossoverDialog->show(channelIndex);
+}
 
-void MainWindow::onPEQButtonClicked(PEQSNode*) {}
+void MainWindow::onPEQButtonClicked(PEQSNode* node)
+{
+    equalizerDialog->show(node); // tolerates a null node
+}
 
 void MainWindow::on_saveButton_clicked()
 {

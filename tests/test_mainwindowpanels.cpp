@@ -121,6 +121,25 @@ private Q_SLOTS:
         QCOMPARE(renamed, 2); // routing table and subwoofer table
     }
 
+    void stripButtonsOpenTheDialogs()
+    {
+        PrivatePreferences prefs;
+        MainWindow w;
+        auto* hub = w.findChild<TreeWidget*>(QStringLiteral("paramTree"));
+        auto* crossover = w.findChild<QDialog*>(QStringLiteral("CrossoverDialog"));
+        auto* equalizer = w.findChild<QDialog*>(QStringLiteral("EqualizerDialog"));
+        QVERIFY(crossover && equalizer);
+        // A PEQ button whose node cannot be read opens nothing.
+        Q_EMIT hub->peqButtonClicked(nullptr);
+        QVERIFY(!equalizer->isVisible());
+        w.getParamTree()->getOutputNode(2)->clickXoverButton();
+        QVERIFY(crossover->isVisible());
+        crossover->hide();
+        w.getParamTree()->getOutputNode(2)->clickPeqButton();
+        QVERIFY(equalizer->isVisible());
+        equalizer->hide();
+    }
+
     void saveWritesTheDocument()
     {
         PrivatePreferences prefs;

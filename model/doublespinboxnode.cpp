@@ -118,6 +118,10 @@ void DoubleSpinBoxNode::applyParamsToSpinBox(QDoubleSpinBox* sb)
 
 void DoubleSpinBoxNode::setValueSilently(double value)
 {
+    // What rounds to zero at the box's precision becomes a plain zero: the box would keep
+    // a tiny negative value as a negative zero and send it back with its sign bit set.
+    if (std::fabs(value) * std::pow(10.0, spinBox->decimals()) < 0.5)
+        value = 0.0;
     spinBox->setValueSilently(value);
     if (boundSpinBox)
         boundSpinBox->setValueSilently(value);

@@ -5,6 +5,7 @@
 #include "settingsjson.h"
 
 #include <QTreeWidgetItem>
+#include <cmath>
 #include <cstring>
 
 QString peqTypeText(PEQType type)
@@ -60,6 +61,10 @@ bool PEQNode::deserialize(const QByteArray& data)
     std::memcpy(&repr, data.constData(), sizeof repr);
     PEQParams decoded;
     if (!decoded.fromRepr(repr))
+        return false;
+    // A band with a NaN or infinite number could be neither drawn nor saved and loaded.
+    if (!std::isfinite(decoded.frequency) || !std::isfinite(decoded.q) ||
+        !std::isfinite(decoded.gain))
         return false;
     params = decoded;
     coeffs.fromRepr(repr);

@@ -172,6 +172,8 @@ private Q_SLOTS:
         QCOMPARE(f.band<QComboBox>(0, "type")->currentText(), QStringLiteral("Subwoofer"));
         QCOMPARE(f.band<QComboBox>(0, "type")->currentData().toInt(), int(PEQType::SUBWOOFER));
         QCOMPARE(f.band<QComboBox>(1, "type")->count(), 4);
+        f.eq.show(f.tree.getInputNode(0)->getPEQSNode()); // every input's first band
+        QCOMPARE(f.band<QComboBox>(0, "type")->count(), 5);
         // Opening an output takes the item away again; that is no edit of either channel.
         f.eq.show(f.tree.getOutputNode(0)->getPEQSNode());
         QCOMPARE(f.band<QComboBox>(0, "type")->count(), 4);

@@ -101,7 +101,8 @@ void dragFader(ChannelControl* strip, double db)
 {
     auto* slider = part<CustomSlider>(strip, "slider");
     int v = slider->maximum();
-    while (v > 0 && qRound(part<VolumeSlider>(strip, "volumeSlider")->calcDb(v) * 10) > db * 10)
+    while (v > 0 &&
+           qRound(part<VolumeSlider>(strip, "volumeSlider")->calcDb(v) * 10) > qRound(db * 10))
         --v;
     QEvent enter(QEvent::Enter);
     QApplication::sendEvent(slider, &enter);

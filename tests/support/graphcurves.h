@@ -4,7 +4,6 @@
 #include <QGraphicsLineItem>
 #include <QGraphicsScene>
 #include <QGraphicsView>
-#include <QPointF>
 #include <QVector>
 #include <cmath>
 
@@ -12,34 +11,23 @@
 // their segments. Grid lines sit directly in the scene, curve segments in item groups.
 namespace graphcurves {
 
-inline QList<QGraphicsLineItem*> segments(const QGraphicsView& view, const QColor& colour)
-{
-    QList<QGraphicsLineItem*> found;
-    for (QGraphicsItem* item : view.scene()->items(Qt::AscendingOrder)) {
-        if (!item->parentItem())
-            continue;
-        if (auto* line = qgraphicsitem_cast<QGraphicsLineItem*>(item))
-            if (line->pen().color() == colour)
-                found.append(line);
-    }
-    return found;
-}
-
-// The points of the curve in the order they were added.
+// The points of the curve of that colour in the order they were added.
 inline QVector<QPointF> points(const QGraphicsView& view, const QColor& colour)
 {
     QVector<QPointF> result;
-    const QList<QGraphicsLineItem*> lines = segments(view, colour);
-    if (lines.isEmpty())
-        return result;
-    // Children keep their insertion order within the group.
-    for (QGraphicsItem* child : lines.first()->parentItem()->childItems()) {
-        auto* line = qgraphicsitem_cast<QGraphicsLineItem*>(child);
-        if (!line)
+    for (QGraphicsItem* item : view.scene()->items()) {
+        auto* line = qgraphicsitem_cast<QGraphicsLineItem*>(item);
+        if (!line || !item->parentItem() || line->pen().color() != colour)
             continue;
-        if (result.isEmpty())
-            result.append(line->line().p1());
-        result.append(line->line().p2());
+        // Children keep their insertion order within the group.
+        for (QGraphicsItem* child : item->parentItem()->childItems()) {
+            if (auto* segment = qgraphicsitem_cast<QGraphicsLineItem*>(child)) {
+                if (result.isEmpty())
+                    result.append(segment->line().p1());
+                result.append(segment->line().p2());
+            }
+        }
+        break;
     }
     return result;
 }

@@ -1,6 +1,3 @@
-#include "deviceprotocol.h"
-#include "emulatedprocessor.h"
-#include "firmwaretable.h"
 #include "linkexchange.h"
 
 #include <QtTest>
@@ -29,8 +26,8 @@ void TestEmulator::pathTreeResolvesItsOwnTable()
         QCOMPARE(find_param_index(tree.constData(), tree.size(), bytes, path.size()), i);
     }
     // Spot checks against the layout tables: Output 1 Xover HP, Output 8 from Digital Input 2.
-    QCOMPARE(pathOf(43), QByteArray::fromHex("82010D0F"));
-    QCOMPARE(pathOf(164), QByteArray::fromHex("8208108302"));
+    QCOMPARE(pathOf(43), hex("82010D0F"));
+    QCOMPARE(pathOf(164), hex("8208108302"));
     const uint8_t xover[] = {0x82, 0x01, 0x0D}; // an inner node is no parameter
     QCOMPARE(find_param_index(tree.constData(), tree.size(), xover, 3), -1);
     // The device's CRC-16/X-25, by its catalogue check value.
@@ -48,18 +45,18 @@ void TestEmulator::answersCarryTheDeviceStatus()
     const QByteArray volume = pathOf(22);
     using P = DeviceProtocol;
     const QList<QPair<QByteArray, const char*>> cases{
-        {P::readParamRequest(volume), "010000000000"},
+        {readOf(22), "010000000000"},
         {P::writeParamRequest(volume, QByteArray(3, 0)), "0203"},      // wrong size
-        {P::readParamRequest("\x7E"), "0101"},                         // unknown path
-        {P::readParamRequest("\x82\x01\x0D"), "0101"},                 // an inner node
+        {P::readParamRequest(hex("7E")), "0101"},                      // unknown path
+        {P::readParamRequest(hex("82010D")), "0101"},                  // an inner node
         {P::writeParamRequest(pathOf(10), QByteArray(32, 0)), "0204"}, // read-only
-        {QByteArray::fromHex("01058301"), "0102"}, // path length 5, two path bytes
+        {hex("01058301"), "0102"}, // path length 5, two path bytes
     };
     for (const auto& c : cases)
-        QCOMPARE(log.exchange(c.first), QByteArray::fromHex(c.second));
+        QCOMPARE(log.exchange(c.first), hex(c.second));
     QCOMPARE(emu.value(22), QByteArray(4, 0)); // the refused write changed nothing
     emu.setPathStatus(volume, 0x90);
-    QCOMPARE(log.exchange(P::readParamRequest(volume)), QByteArray::fromHex("0190"));
+    QCOMPARE(log.exchange(readOf(22)), hex("0190"));
 }
 
 QTEST_GUILESS_MAIN(TestEmulator)

@@ -1,6 +1,3 @@
-#include "deviceprotocol.h"
-#include "emulatedprocessor.h"
-#include "firmwaretable.h"
 #include "linkexchange.h"
 
 #include <QElapsedTimer>
@@ -8,16 +5,7 @@
 #include <functional>
 #include <memory>
 
-static QByteArray hex(const char* digits) // spaces between byte groups are skipped
-{
-    return QByteArray::fromHex(digits);
-}
-
 // Parameters 22 and 30 are the input volumes (floats), 37 the first output label.
-static QByteArray readRequest(int paramIndex)
-{
-    return DeviceProtocol::readParamRequest(firmwareParamPath(firmwareParams[paramIndex]));
-}
 
 class TestHIDThread : public QObject
 {
@@ -70,11 +58,11 @@ void TestHIDThread::failedAttemptsAreRetried()
         fault();
         QElapsedTimer clock;
         clock.start();
-        QCOMPARE(log->exchange(readRequest(22)), hex("0100 000080BF"));
+        QCOMPARE(log->exchange(readOf(22)), hex("0100 000080BF"));
         QVERIFY(clock.elapsed() >= HIDThread::readTimeoutMs);
-        QCOMPARE(emu.requestLog(), (QList<QByteArray>{readRequest(22), readRequest(22)}));
+        QCOMPARE(emu.requestLog(), (QList<QByteArray>{readOf(22), readOf(22)}));
         // Whatever is left waiting is discarded: the next request gets its own value.
-        QCOMPARE(log->exchange(readRequest(30)), hex("0100 000000C0"));
+        QCOMPARE(log->exchange(readOf(30)), hex("0100 000000C0"));
     }
 }
 
@@ -84,16 +72,16 @@ void TestHIDThread::fiveFailuresGiveAnEmptyResponse()
     // the attempt times out. None of them may travel up.
     for (int i = 1; i <= HIDThread::attempts; ++i)
         emu.truncateAnswer(i);
-    QCOMPARE(log->exchange(readRequest(37)), QByteArray());
+    QCOMPARE(log->exchange(readOf(37)), QByteArray());
     QCOMPARE(emu.requestLog().size(), HIDThread::attempts);
     QCOMPARE(log->pending(), 0);
     // The next request is an exchange of its own again, its two reports put together.
-    QCOMPARE(log->exchange(readRequest(37)), hex("0100") + QByteArray(64, 0));
+    QCOMPARE(log->exchange(readOf(37)), hex("0100") + QByteArray(64, 0));
 }
 
 void TestHIDThread::unplugDropsAndClosesTheHandle()
 {
-    QCOMPARE(log->exchange(readRequest(0)), hex("0100 00"));
+    QCOMPARE(log->exchange(readOf(0)), hex("0100 00"));
     QCOMPARE(emu.openHandleCount(), 1);
     // Unplugged: the write fails, the handle is dropped and closed; no retry waits for a
     // time-out and nothing is written.
@@ -101,17 +89,17 @@ void TestHIDThread::unplugDropsAndClosesTheHandle()
     emu.clearLogs();
     QElapsedTimer clock;
     clock.start();
-    QCOMPARE(log->exchange(readRequest(0)), QByteArray());
+    QCOMPARE(log->exchange(readOf(0)), QByteArray());
     QVERIFY(clock.elapsed() < HIDThread::readTimeoutMs);
     QVERIFY(emu.outputReports().isEmpty());
     QCOMPARE(emu.openHandleCount(), 0);
     // Back in: the device is opened again. Out and in between two requests: the stale
     // handle fails and is closed, the next attempt of the same request reopens.
     emu.plugIn();
-    QCOMPARE(log->exchange(readRequest(0)), hex("0100 00"));
+    QCOMPARE(log->exchange(readOf(0)), hex("0100 00"));
     emu.unplug();
     emu.plugIn();
-    QCOMPARE(log->exchange(readRequest(0)), hex("0100 00"));
+    QCOMPARE(log->exchange(readOf(0)), hex("0100 00"));
     QCOMPARE(emu.openHandleCount(), 1);
 }
 
@@ -119,10 +107,10 @@ void TestHIDThread::workerEndsPromptly()
 {
     for (bool midExchange : {false, true}) {
         init();
-        QCOMPARE(log->exchange(readRequest(0)), hex("0100 00"));
+        QCOMPARE(log->exchange(readOf(0)), hex("0100 00"));
         if (midExchange) {
             emu.dropAnswer(1);
-            thread->makeRequest(readRequest(0));
+            thread->makeRequest(readOf(0));
             QTRY_COMPARE(emu.requestCount(), 2); // the worker now waits for an answer
         }
         QElapsedTimer clock;

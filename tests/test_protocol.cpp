@@ -7,14 +7,12 @@
 #include <array>
 #include <tuple>
 
-namespace {
-
-QByteArray hex(const char* digits) // spaces between byte groups are skipped
+static QByteArray hex(const char* digits) // spaces between byte groups are skipped
 {
     return QByteArray::fromHex(digits);
 }
 
-QByteArray pattern(int size)
+static QByteArray pattern(int size)
 {
     QByteArray bytes(size, '\0');
     for (int i = 0; i < size; ++i)
@@ -23,18 +21,16 @@ QByteArray pattern(int size)
 }
 
 // An input report as the device sends it: ID 1, length byte, payload, zero tail.
-QByteArray inputReport(const QByteArray& payload, bool last)
+static QByteArray inputReport(const QByteArray& payload, bool last)
 {
     const char length = char(payload.size() | (last ? 0x80 : 0));
     return (QByteArray(1, 1) + length + payload).leftJustified(64, '\0');
 }
 
-ResponseAssembler::Outcome feed(ResponseAssembler& assembler, const QByteArray& report)
+static ResponseAssembler::Outcome feed(ResponseAssembler& assembler, const QByteArray& report)
 {
     return assembler.addReport(reinterpret_cast<const uchar*>(report.constData()), report.size());
 }
-
-} // namespace
 
 class TestProtocol : public QObject
 {

@@ -1,38 +1,11 @@
-#include "deviceprotocol.h"
-#include "emulatedprocessor.h"
-#include "firmwaretable.h"
-#include "hidthread.h"
 #include "linkexchange.h"
 
 #include <QElapsedTimer>
-#include <QtEndian>
 #include <QtTest>
+#include <functional>
 #include <memory>
 
-namespace {
-
-QByteArray hex(const char* digits)
-{
-    return QByteArray::fromHex(digits);
-}
-
-QByteArray floatBytes(float value)
-{
-    QByteArray out(4, '\0');
-    qToLittleEndian<float>(value, reinterpret_cast<uchar*>(out.data()));
-    return out;
-}
-
-QByteArray readRequest(int paramIndex)
-{
-    return DeviceProtocol::readParamRequest(firmwareParamPath(firmwareParams[paramIndex]));
-}
-
-const int input1Volume = 22;
-const int input2Volume = 30;
-const int output1Label = 37;
-
-} // namespace
+// Parameters 22 and 30 are the input volumes (floats), 37 the first output label.
 
 class TestHIDThread : public QObject
 {
@@ -40,178 +13,116 @@ class TestHIDThread : public QObject
 private Q_SLOTS:
     void init();
     void framingOnTheWire();
-    void corruptedCrcIsRetried();
-    void droppedAnswerTimesOutAndIsRetried();
+    void failedAttemptsAreRetried(); // a late answer never lands in the next request
     void fiveFailuresGiveAnEmptyResponse();
-    void absentDeviceFailsQuickly();
     void unplugDropsAndClosesTheHandle();
-    void lateAnswerNeverLandsInTheNextRequest();
-    void workerEndsWhileSleeping();
-    void workerEndsMidExchange();
+    void workerEndsPromptly();
 
 private:
     EmulatedProcessor& emu = EmulatedProcessor::instance();
+    std::unique_ptr<HIDThread> thread;
+    std::unique_ptr<ResponseLog> log;
 };
 
 void TestHIDThread::init()
 {
+    log.reset();
+    thread.reset();
     emu.reset();
     emu.setLatency(std::chrono::microseconds(0));
-    emu.setLevelsMoving(false);
     emu.plugIn();
+    thread = std::make_unique<HIDThread>();
+    log = std::make_unique<ResponseLog>(*thread);
 }
 
 void TestHIDThread::framingOnTheWire()
 {
-    HIDThread thread;
-    ResponseLog log(thread);
-    // The device answers a frame without a command as an unknown command.
-    QCOMPARE(exchange(thread, log, QByteArray()), hex("00FE"));
-    QCOMPARE(emu.outputReports(), QList<QByteArray>{hex("02"
-                                                        "82"
-                                                        "0000") +
-                                                    QByteArray(60, 0)});
-
-    // Two reports out, and the two reports of a label answer put back together.
-    emu.clearLogs();
+    // Two reports out, the frame arrives whole (an unknown command: status 0xFE).
     const QByteArray sixtyOne = hex("7F") + QByteArray(60, '\x22');
-    QCOMPARE(exchange(thread, log, sixtyOne), hex("7FFE"));
+    QCOMPARE(log->exchange(sixtyOne), hex("7F FE"));
     QCOMPARE(emu.outputReports().size(), 2);
     QCOMPARE(emu.requestLog(), QList<QByteArray>{sixtyOne});
-    QCOMPARE(exchange(thread, log, readRequest(output1Label)), hex("0100") + QByteArray(64, 0));
 }
 
-void TestHIDThread::corruptedCrcIsRetried()
+void TestHIDThread::failedAttemptsAreRetried()
 {
-    HIDThread thread;
-    ResponseLog log(thread);
-    emu.setValue(input1Volume, floatBytes(-3.0f));
-    emu.corruptAnswerCrc(1);
-    QElapsedTimer clock;
-    clock.start();
-    QCOMPARE(exchange(thread, log, readRequest(input1Volume)), hex("0100") + floatBytes(-3.0f));
-    // The bad answer was thrown away; the attempt ran into its time-out, then the retry.
-    QVERIFY(clock.elapsed() >= HIDThread::readTimeoutMs);
-    QCOMPARE(emu.requestLog().size(), 2);
-    QCOMPARE(emu.requestLog()[0], emu.requestLog()[1]);
-}
-
-void TestHIDThread::droppedAnswerTimesOutAndIsRetried()
-{
-    HIDThread thread;
-    ResponseLog log(thread);
-    emu.dropAnswer(1);
-    QElapsedTimer clock;
-    clock.start();
-    QCOMPARE(exchange(thread, log, readRequest(input2Volume)), hex("0100") + floatBytes(0.0f));
-    QVERIFY(clock.elapsed() >= HIDThread::readTimeoutMs);
-    QCOMPARE(emu.requestLog().size(), 2);
+    emu.setValue(22, hex("000080BF")); // -1.0f
+    emu.setValue(30, hex("000000C0")); // -2.0f
+    // A corrupted CRC, a dropped answer, an answer after the time-out (taken by the retry,
+    // whose own answer is then left waiting).
+    const std::function<void()> faults[] = {
+        [this] { emu.corruptAnswerCrc(1); }, [this] { emu.dropAnswer(1); },
+        [this] { emu.delayAnswer(1, std::chrono::milliseconds(HIDThread::readTimeoutMs + 200)); }};
+    for (const auto& fault : faults) {
+        emu.clearLogs();
+        fault();
+        QElapsedTimer clock;
+        clock.start();
+        QCOMPARE(log->exchange(readOf(22)), hex("0100 000080BF"));
+        QVERIFY(clock.elapsed() >= HIDThread::readTimeoutMs);
+        QCOMPARE(emu.requestLog(), (QList<QByteArray>{readOf(22), readOf(22)}));
+        // Whatever is left waiting is discarded: the next request gets its own value.
+        QCOMPARE(log->exchange(readOf(30)), hex("0100 000000C0"));
+    }
 }
 
 void TestHIDThread::fiveFailuresGiveAnEmptyResponse()
 {
-    HIDThread thread;
-    ResponseLog log(thread);
     // Each answer stops after its first report: the buffer holds unchecked bytes when
     // the attempt times out. None of them may travel up.
     for (int i = 1; i <= HIDThread::attempts; ++i)
         emu.truncateAnswer(i);
-    QCOMPARE(exchange(thread, log, readRequest(output1Label)), QByteArray());
+    QCOMPARE(log->exchange(readOf(37)), QByteArray());
     QCOMPARE(emu.requestLog().size(), HIDThread::attempts);
-    QCOMPARE(log.pending(), 0);
-
-    // The next request is an exchange of its own again.
-    QCOMPARE(exchange(thread, log, readRequest(output1Label)), hex("0100") + QByteArray(64, 0));
-}
-
-void TestHIDThread::absentDeviceFailsQuickly()
-{
-    emu.unplug();
-    HIDThread thread;
-    ResponseLog log(thread);
-    QElapsedTimer clock;
-    clock.start();
-    QCOMPARE(exchange(thread, log, readRequest(0)), QByteArray());
-    QVERIFY(clock.elapsed() < HIDThread::readTimeoutMs);
-    QVERIFY(emu.outputReports().isEmpty());
+    QCOMPARE(log->pending(), 0);
+    // The next request is an exchange of its own again, its two reports put together.
+    QCOMPARE(log->exchange(readOf(37)), hex("0100") + QByteArray(64, 0));
 }
 
 void TestHIDThread::unplugDropsAndClosesTheHandle()
 {
-    HIDThread thread;
-    ResponseLog log(thread);
-    QCOMPARE(exchange(thread, log, readRequest(0)), hex("0100"
-                                                        "00"));
+    QCOMPARE(log->exchange(readOf(0)), hex("0100 00"));
     QCOMPARE(emu.openHandleCount(), 1);
-
-    // Unplugged between requests: the write fails, the handle is dropped and closed.
+    // Unplugged: the write fails, the handle is dropped and closed; no retry waits for a
+    // time-out and nothing is written.
     emu.unplug();
-    QCOMPARE(exchange(thread, log, readRequest(0)), QByteArray());
+    emu.clearLogs();
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(log->exchange(readOf(0)), QByteArray());
+    QVERIFY(clock.elapsed() < HIDThread::readTimeoutMs);
+    QVERIFY(emu.outputReports().isEmpty());
     QCOMPARE(emu.openHandleCount(), 0);
-
+    // Back in: the device is opened again. Out and in between two requests: the stale
+    // handle fails and is closed, the next attempt of the same request reopens.
     emu.plugIn();
-    QCOMPARE(exchange(thread, log, readRequest(0)), hex("0100"
-                                                        "00"));
+    QCOMPARE(log->exchange(readOf(0)), hex("0100 00"));
+    emu.unplug();
+    emu.plugIn();
+    QCOMPARE(log->exchange(readOf(0)), hex("0100 00"));
     QCOMPARE(emu.openHandleCount(), 1);
+}
 
-    // Out and back in before the next request: the stale handle fails, the next attempt
-    // of the same request opens the device again.
-    for (int cycle = 0; cycle < 3; ++cycle) {
-        emu.unplug();
-        emu.plugIn();
-        QCOMPARE(exchange(thread, log, readRequest(0)), hex("0100"
-                                                            "00"));
+void TestHIDThread::workerEndsPromptly()
+{
+    for (bool midExchange : {false, true}) {
+        init();
+        QCOMPARE(log->exchange(readOf(0)), hex("0100 00"));
+        if (midExchange) {
+            emu.dropAnswer(1);
+            thread->makeRequest(readOf(0));
+            QTRY_COMPARE(emu.requestCount(), 2); // the worker now waits for an answer
+        }
+        QElapsedTimer clock;
+        clock.start();
+        thread.reset();
+        // Mid-exchange it leaves at the end of the read it is in, before any retry.
+        QVERIFY(clock.elapsed() < (midExchange ? HIDThread::readTimeoutMs : 0) + 100);
+        QTest::qWait(20);
+        QCOMPARE(emu.requestCount(), midExchange ? 2 : 1);
+        QCOMPARE(log->pending(), 0); // an ended exchange reports nothing
+        QCOMPARE(emu.openHandleCount(), 0);
     }
-    QCOMPARE(emu.openHandleCount(), 1);
-}
-
-void TestHIDThread::lateAnswerNeverLandsInTheNextRequest()
-{
-    HIDThread thread;
-    ResponseLog log(thread);
-    emu.setValue(input1Volume, floatBytes(-1.0f));
-    emu.setValue(input2Volume, floatBytes(-2.0f));
-
-    // The first answer comes after the time-out, when the retry has gone out: the
-    // retry takes the late answer, and the retry's own answer is left waiting.
-    emu.delayAnswer(1, std::chrono::milliseconds(HIDThread::readTimeoutMs + 200));
-    QCOMPARE(exchange(thread, log, readRequest(input1Volume)), hex("0100") + floatBytes(-1.0f));
-    QCOMPARE(emu.requestLog().size(), 2);
-    // It is discarded before the next request, which gets its own value.
-    QCOMPARE(exchange(thread, log, readRequest(input2Volume)), hex("0100") + floatBytes(-2.0f));
-    QCOMPARE(exchange(thread, log, readRequest(input1Volume)), hex("0100") + floatBytes(-1.0f));
-}
-
-void TestHIDThread::workerEndsWhileSleeping()
-{
-    auto thread = std::make_unique<HIDThread>();
-    ResponseLog log(*thread);
-    QCOMPARE(exchange(*thread, log, readRequest(0)), hex("0100"
-                                                         "00"));
-    QTRY_VERIFY(thread->isRunning());
-    QElapsedTimer clock;
-    clock.start();
-    thread.reset();
-    QVERIFY(clock.elapsed() < 100);
-    QCOMPARE(emu.openHandleCount(), 0);
-}
-
-void TestHIDThread::workerEndsMidExchange()
-{
-    auto thread = std::make_unique<HIDThread>();
-    ResponseLog log(*thread);
-    emu.dropAnswer(1);
-    thread->makeRequest(readRequest(0));
-    QTRY_COMPARE(emu.requestCount(), 1); // the worker now waits for an answer
-    QElapsedTimer clock;
-    clock.start();
-    thread.reset();
-    // It leaves at the end of the read it is in, before any retry.
-    QVERIFY(clock.elapsed() < HIDThread::readTimeoutMs + 100);
-    QCOMPARE(emu.requestCount(), 1);
-    QTest::qWait(20);
-    QCOMPARE(log.pending(), 0); // an ended exchange reports nothing
-    QCOMPARE(emu.openHandleCount(), 0);
 }
 
 QTEST_GUILESS_MAIN(TestHIDThread)

@@ -69,9 +69,9 @@ private Q_SLOTS:
                      {{inner(1, 1), inner(2, 1)}, {1, 2, 2, 2, 2}, -1}};
         for (const auto& c : cases) {
             // Exactly sized heap copies: the sanitizer run catches a read past either end.
-            std::unique_ptr<path_tree_item[]> t(new path_tree_item[c.tree.size() + 1]);
+            std::unique_ptr<path_tree_item[]> t(new path_tree_item[c.tree.size() + c.tree.empty()]);
             std::copy(c.tree.begin(), c.tree.end(), t.get());
-            std::unique_ptr<uint8_t[]> p(new uint8_t[c.path.size() + !c.path.size()]);
+            std::unique_ptr<uint8_t[]> p(new uint8_t[c.path.size() + c.path.empty()]);
             std::copy(c.path.begin(), c.path.end(), p.get());
             QCOMPARE(find_param_index(t.get(), int(c.tree.size()), p.get(), int(c.path.size())),
                      c.expected);

@@ -1,7 +1,6 @@
 #include "treewidget.h"
 
 #include <QCheckBox>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -60,21 +59,9 @@ private Q_SLOTS:
         QCOMPARE(drain(hub), QList<int>());
     }
 
-    void buttonsAndLabelEditorsAnnounceTheirChannel()
+    void buttonsAnnounceTheirChannelOrNode()
     {
         TreeWidget hub;
-        QSignalSpy labels(&hub, &TreeWidget::channelLabelChanged);
-        QLineEdit editor, unnumbered;
-        editor.setProperty("channelIndex", 2);
-        for (QLineEdit* e : {&editor, &unnumbered})
-            connect(e, &QLineEdit::textChanged, &hub, &TreeWidget::onChannelLabelChanged);
-        editor.setText(QStringLiteral("Sub"));
-        editor.setText(QString()); // an empty label falls back to the channel's own name
-        unnumbered.setText(QStringLiteral("x"));
-        QCOMPARE(labels.count(), 2);
-        QCOMPARE(labels.at(0), QVariantList({2, QStringLiteral("Sub")}));
-        QCOMPARE(labels.at(1), QVariantList({2, QStringLiteral("Output 3")}));
-
         QSignalSpy xover(&hub, &TreeWidget::xoverButtonClicked);
         QSignalSpy peq(&hub, &TreeWidget::peqButtonClicked);
         QPushButton xoverButton, peqButton, odd;

@@ -16,23 +16,19 @@ namespace {
 // consent flag), "value" the finished value.
 struct EditLog
 {
-    QStringList events;
-    QList<double> numbers;
+    QStringList log;
     bool refuse = false;
 
     explicit EditLog(CustomDoubleSpinBox* sb)
     {
         QObject::connect(sb, &CustomDoubleSpinBox::editingFinishedWithDelta,
                          [this](double delta, bool* ok) {
-                             events << (ok ? "ask" : "announce");
-                             numbers << delta;
+                             log << QStringLiteral("%1 %2").arg(ok ? "ask" : "announce").arg(delta);
                              if (ok && refuse)
                                  *ok = false;
                          });
-        QObject::connect(sb, &CustomDoubleSpinBox::editingFinishedWithValue, [this](double v) {
-            events << "value";
-            numbers << v;
-        });
+        QObject::connect(sb, &CustomDoubleSpinBox::editingFinishedWithValue,
+                         [this](double v) { log << QStringLiteral("value %1").arg(v); });
     }
 };
 
@@ -58,10 +54,12 @@ private Q_SLOTS:
         CustomCheckBox check;
         CustomComboBox combo;
         combo.addItems({"a", "b"});
-        QSignalSpy spinSpy(&spin, qOverload<double>(&QDoubleSpinBox::valueChanged));
-        QSignalSpy sliderSpy(&slider, &QSlider::valueChanged);
-        QSignalSpy checkSpy(&check, &QCheckBox::toggled);
-        QSignalSpy comboSpy(&combo, qOverload<int>(&QComboBox::currentIndexChanged));
+        int emitted = 0;
+        const auto count = [&emitted] { ++emitted; };
+        connect(&spin, qOverload<double>(&QDoubleSpinBox::valueChanged), count);
+        connect(&slider, &QSlider::valueChanged, count);
+        connect(&check, &QCheckBox::toggled, count);
+        connect(&combo, qOverload<int>(&QComboBox::currentIndexChanged), count);
         for (const bool blocked : {false, true}) {
             for (QObject* o : std::initializer_list<QObject*>{&spin, &slider, &check, &combo})
                 o->blockSignals(blocked);
@@ -73,8 +71,7 @@ private Q_SLOTS:
                 QCOMPARE(o->signalsBlocked(), blocked);
         }
         QVERIFY(spin.value() == 2.0 && slider.value() == 20 && combo.currentIndex() == 0);
-        for (QSignalSpy* spy : {&spinSpy, &sliderSpy, &checkSpy, &comboSpy})
-            QVERIFY(spy->isEmpty());
+        QCOMPARE(emitted, 0);
     }
 
     void spinBoxEditAsksThenAnnouncesOrIsRefused()
@@ -86,18 +83,17 @@ private Q_SLOTS:
         sb.setValue(10.0);
         EditLog log(&sb);
         typeAndReturn(&sb, QStringLiteral("12.5"));
-        QCOMPARE(log.events, QStringList({"ask", "value", "announce"}));
-        QCOMPARE(log.numbers, QList<double>({2.5, 12.5, 2.5}));
+        QCOMPARE(log.log, QStringList({"ask 2.5", "value 12.5", "announce 2.5"}));
         // An arrow step is one complete edit, counted from where the box stands.
         sb.setValueSilently(4.0);
         QTest::keyClick(&sb, Qt::Key_Up);
-        QCOMPARE(log.numbers.mid(3), QList<double>({1.0, 5.0, 1.0}));
+        QCOMPARE(log.log.mid(3), QStringList({"ask 1", "value 5", "announce 1"}));
 
         // Refused: the old value comes back, and no value is reported.
         log.refuse = true;
         typeAndReturn(&sb, QStringLiteral("20"));
         sb.stepBy(1);
-        QCOMPARE(log.events.mid(6), QStringList({"ask", "ask"}));
+        QCOMPARE(log.log.mid(6), QStringList({"ask 15", "ask 1"}));
         QCOMPARE(sb.value(), 5.0);
         QVERIFY(!sb.signalsBlocked());
 

@@ -7,64 +7,53 @@
 
 namespace {
 
-// A parameter (segment id given) or, with a null id, an inner node; a leaf's JSON is a number.
-class TestNode : public Node
+// A parameter without a widget; its JSON member is a number.
+class Leaf : public Node
 {
 public:
-    TestNode(const NodeArgs& args, const char* name, path_segment segment, bool leaf = true)
-        : Node(args, QString::fromLatin1(name), segment, QStringLiteral("float")), own(args)
+    Leaf(const NodeArgs& args, const char* name, int id)
+        : Node(args, QString::fromLatin1(name), make_path_segment(id), QStringLiteral("float"))
     {
-        if (leaf)
-            registerParam(args);
+        registerParam(args);
     }
-    TestNode* add(const char* name, path_segment segment, bool leaf = true)
-    {
-        auto* child = new TestNode(childArgs(own), name, segment, leaf);
-        children.append(child);
-        return child;
-    }
-    void constructJson(QJsonObject& parent) const override
-    {
-        if (children.isEmpty())
-            parent.insert(name, value);
-        else
-            Node::constructJson(parent);
-    }
-    void readJson(const QJsonObject& parent) override
-    {
-        if (!children.isEmpty())
-            Node::readJson(parent);
-        else if (parent.value(name).isDouble())
-            value = parent.value(name).toDouble();
-    }
-    NodeArgs own;
+    void constructJson(QJsonObject& parent) const override { parent.insert(name, value); }
+    void readJson(const QJsonObject& parent) override { value = parent[name].toDouble(value); }
     double value = 0;
 };
 
 } // namespace
 
-class TestNodeCore : public QObject
+class TestNode : public QObject
 {
     Q_OBJECT
     TreeWidget hub;
     QList<Node*> params;
     Node root;
 
-    TestNode* top(const char* name, path_segment segment, bool leaf = true)
+    // Children of the root, or of one of its children.
+    template <typename T, typename... A> T* add(Node* parent, A&&... a)
     {
-        auto* node = new TestNode(NodeArgs{&root, &params, &hub, nullptr}, name, segment, leaf);
-        root.children.append(node);
+        NodeArgs args{&root, &params, &hub, nullptr};
+        if (parent != &root)
+            args = parent->childArgs(args);
+        auto* node = new T(args, std::forward<A>(a)...);
+        parent->children.append(node);
         return node;
     }
+    Node* inner(const char* name, path_segment segment)
+    {
+        return add<Node>(&root, QString::fromLatin1(name), segment, QString());
+    }
+
 private Q_SLOTS:
     void flattensTheWorkedExampleAndNamesIt()
     {
-        auto* a = top("Digital Input 1", make_indexed_path_segment(1, 1), false);
-        auto* x = a->add("X", make_path_segment(18));
-        auto* y = a->add("Master-Volume 1", make_path_segment(5));
-        top("B", make_path_segment(33));
+        Node* a = inner("Digital Input 1", make_indexed_path_segment(1, 1));
+        auto* x = add<Leaf>(a, "X", 18);
+        auto* y = add<Leaf>(a, "Master-Volume 1", 5);
+        add<Leaf>(&root, "B", 33);
         // An unaddressable child and everything below it stay out of the path tree.
-        top("Hidden", NULL_PATH_SEGMENT, false)->add("H", make_path_segment(9));
+        add<Leaf>(inner("Hidden", NULL_PATH_SEGMENT), "H", 9);
         QCOMPARE(x->paramIndex, 0);
         QCOMPARE(params.size(), 4);
 
@@ -89,11 +78,11 @@ private Q_SLOTS:
 
     void baseJsonSkipsNonSettingsAndToleratesBadMembers()
     {
-        auto* out = top("Out", make_path_segment(1), false);
-        auto* gain = out->add("Gain", make_path_segment(2));
-        auto* level = out->add("Level", make_path_segment(3));
+        Node* out = inner("Out", make_path_segment(1));
+        auto* gain = add<Leaf>(out, "Gain", 2);
+        auto* level = add<Leaf>(out, "Level", 3);
         level->readOnly = true;
-        out->add("Label", make_path_segment(4))->persistent = false;
+        add<Leaf>(out, "Label", 4)->persistent = false;
         gain->value = 1.5;
 
         QJsonObject doc{{"Out", "replaced"}};
@@ -107,5 +96,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestNodeCore)
+QTEST_MAIN(TestNode)
 #include "test_node.moc"

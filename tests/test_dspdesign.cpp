@@ -93,131 +93,91 @@ private Q_SLOTS:
 
     void noFilterAndUnknownTypesAreUnity()
     {
-        for (double f : {10.0, 1000.0, 25000.0}) {
-            for (uint32_t code : {0u, 11u, 0x10Au, 0xFFFFFFFFu})
-                for (const IIRCoeffs& s : xover(XoverType(code), true, f).sections)
-                    QVERIFY(isUnity(s));
-            for (uint32_t code : {0u, 9u, 0xFFFFFFFFu})
-                QVERIFY(isUnity(peq(PEQType(code), f, 6.0, 1.0)));
+        for (uint32_t code : {0u, 11u, 0xFFFFFFFFu}) {
+            for (const IIRCoeffs& s : xover(XoverType(code), true, 1000.0).sections)
+                QVERIFY(isUnity(s));
         }
+        for (uint32_t code : {0u, 9u, 0xFFFFFFFFu})
+            QVERIFY(isUnity(peq(PEQType(code), 1000.0, 6.0, 1.0)));
         for (uint32_t code = 1; code <= 10; ++code) {
             const XoverCoeffs x = xover(XoverType(code), false, 3000.0);
-            QVERIFY(!isUnity(x.sections[0]));
-            QVERIFY(isUnity(x.sections[2]) && isUnity(x.sections[3]));
+            QVERIFY(!isUnity(x.sections[0]) && isUnity(x.sections[2]) && isUnity(x.sections[3]));
         }
     }
 
-    void butterworthResponses()
+    void butterworthMatchesTheIdealResponse()
     {
         const XoverType types[] = {XoverType::BW_6, XoverType::BW_12, XoverType::BW_18,
                                    XoverType::BW_24};
-        for (int order = 1; order <= 4; ++order)
-            for (bool hp : {false, true})
+        for (int order = 1; order <= 4; ++order) {
+            for (bool hp : {false, true}) {
                 for (double corner : {50.0, 1000.0, 12000.0}) {
                     const XoverCoeffs c = xover(types[order - 1], hp, corner);
                     for (double f : {20.0, corner * 0.5, corner, corner * 2.0, 20000.0}) {
                         const double ref = butterworthDb(order, hp, f, corner);
-                        if (ref > -150.0)
-                            QVERIFY2(std::abs(dbAt(c, f) - ref) < 1e-6,
-                                     qPrintable(QString::number(f)));
+                        QVERIFY(ref < -150.0 || std::abs(dbAt(c, f) - ref) < 1e-6);
                     }
                 }
-        QCOMPARE(qRound(dbAt(xover(XoverType::BW_12, false, 1000.0), 1000.0) * 100), -301);
-        const XoverCoeffs hp = xover(XoverType::BW_12, true, 1000.0);
-        QVERIFY(std::abs(cascadeResponse(hp, 0.0)) < 1e-12);
-        QVERIFY(std::abs(cascadeResponse(hp, 96000.0) - 1.0) < 1e-12);
-    }
-
-    void repeatedSections()
-    {
-        for (bool hp : {false, true}) {
-            for (XoverType t : {XoverType::LR_12, XoverType::LR_24, XoverType::BS_24}) {
-                const XoverCoeffs c = xover(t, hp, 700.0);
-                QVERIFY(sameBits(c.sections[0], c.sections[1]));
             }
-            for (XoverType t : {XoverType::LR_12, XoverType::LR_24})
-                QCOMPARE(qRound(dbAt(xover(t, hp, 700.0), 700.0) * 100), -602);
         }
-        // Second-order Bessel, Q = 1/sqrt(3): a second-order lowpass reads Q at its corner.
-        const double bs = dbAt(xover(XoverType::BS_12, false, 1000.0), 1000.0);
-        QVERIFY(std::abs(bs - 20 * std::log10(1 / std::sqrt(3.0))) < 1e-9);
     }
 
-    void highpassPolarity()
+    void physicalFacts()
     {
-        // The cascade's sign at Nyquist: only the BW_18 highpass is inverted.
-        auto nyquist = [](XoverType t) {
-            return cascadeResponse(xover(t, true, 1000.0), 96000.0).real();
+        const double third = 20 * std::log10(1 / std::sqrt(3.0)), ch = -3.0;
+        const struct
+        {
+            const char* what;
+            double actual, expected, tolerance;
+        } facts[] = {
+            {"LR_24 at its corner", dbAt(xover(XoverType::LR_24, false, 700), 700), -6.0206, 1e-4},
+            {"BS_12 reads its Q", dbAt(xover(XoverType::BS_12, false, 1000), 1000), third, 1e-9},
+            {"CH_12 lowpass DC", dbAt(xover(XoverType::CH_12, false, 1000), 0), ch, 1e-9},
+            {"CH_12 highpass top", dbAt(xover(XoverType::CH_12, true, 1000), 96000), ch, 1e-9},
+            {"PEAK at its centre", dbAt(peq(PEQType::PEAK, 1000, 6, 1), 1000), 6, 1e-6},
+            {"low shelf DC", dbAt(peq(PEQType::LOW_SHELF, 1000, -12, 0.7), 0), -12, 1e-9},
+            {"low shelf corner", dbAt(peq(PEQType::LOW_SHELF, 1000, 4.5, 0.7), 1000), 2.25, 1e-9},
+            {"high shelf top", dbAt(peq(PEQType::HIGH_SHELF, 1000, 12, 0.7), 96000), 12, 1e-9},
         };
-        for (XoverType t : {XoverType::BW_6, XoverType::BW_12, XoverType::BW_24, XoverType::LR_12})
-            QVERIFY(std::abs(nyquist(t) - 1.0) < 1e-9);
-        QVERIFY(std::abs(nyquist(XoverType::BW_18) + 1.0) < 1e-9);
-
-        const IIRCoeffs bw6 = xover(XoverType::BW_6, true, 1000.0).sections[0];
-        QVERIFY(bw6.b0 > 0 && bw6.b1 == -bw6.b0);
-        const IIRCoeffs bw18 = xover(XoverType::BW_18, true, 1000.0).sections[1];
-        QVERIFY(bw18.b0 < 0 && bw18.b1 == -bw18.b0);
-    }
-
-    void chebyshevResponses()
-    {
-        const double g = std::sqrt(1.0 / std::pow(10.0, 0.3)); // about 0.7079, -3 dB
-        QVERIFY(std::abs(cascadeResponse(xover(XoverType::CH_12, false, 1000.0), 0.0) - g) < 1e-12);
-        const XoverCoeffs hp = xover(XoverType::CH_12, true, 1000.0);
-        QVERIFY(std::abs(cascadeResponse(hp, 96000.0) - g) < 1e-12);
-        QVERIFY(std::abs(cascadeResponse(hp, 0.0)) < 1e-12);
-        // CH_24: unity at DC (Nyquist for the highpass), under 0.4 dB of ripple up to the
-        // corner, below -75 dB three octaves into the stopband.
-        for (bool hp4 : {false, true}) {
-            const XoverCoeffs c = xover(XoverType::CH_24, hp4, 1000.0);
-            QVERIFY(std::abs(cascadeResponse(c, hp4 ? 96000.0 : 0.0) - 1.0) < 1e-12);
+        for (const auto& f : facts)
+            QVERIFY2(std::abs(f.actual - f.expected) < f.tolerance, f.what);
+        // CH_24: unity in the passband's far end, under 0.4 dB of ripple up to the corner,
+        // below -75 dB three octaves into the stopband.
+        for (bool hp : {false, true}) {
+            const XoverCoeffs c = xover(XoverType::CH_24, hp, 1000.0);
+            QVERIFY(std::abs(cascadeResponse(c, hp ? 96000.0 : 0.0) - 1.0) < 1e-12);
             for (double octaves : {0.0, 0.5, 1.0, 2.0, 3.0})
-                QVERIFY(std::abs(dbAt(c, 1000.0 * std::pow(2.0, hp4 ? octaves : -octaves))) < 0.4);
-            QVERIFY(dbAt(c, hp4 ? 125.0 : 8000.0) < -75.0);
+                QVERIFY(std::abs(dbAt(c, 1000.0 * std::pow(2.0, hp ? octaves : -octaves))) < 0.4);
+            QVERIFY(dbAt(c, hp ? 125.0 : 8000.0) < -75.0);
         }
+        // Polarity at Nyquist: the second-order highpass passes 1, only BW_18 inverts.
+        for (XoverType t : {XoverType::BW_6, XoverType::BW_12, XoverType::BW_24, XoverType::LR_12})
+            QVERIFY(std::abs(cascadeResponse(xover(t, true, 1000), 96000) - 1.0) < 1e-9);
+        QVERIFY(std::abs(cascadeResponse(xover(XoverType::BW_18, true, 1000), 96000) + 1.0) < 1e-9);
+        QVERIFY(std::abs(cascadeResponse(xover(XoverType::BW_12, true, 1000), 0)) < 1e-12);
     }
 
-    void equalizerResponses()
+    void equalizerSectionsAndTheirInputs()
     {
-        QCOMPARE(qRound(dbAt(peq(PEQType::PEAK, 1000.0, 6.0, 1.0), 1000.0) * 1e6), 6000000);
-        for (double gain : {-12.0, 4.5, 12.0}) {
-            const IIRCoeffs low = peq(PEQType::LOW_SHELF, 1000.0, gain, 0.7);
-            const IIRCoeffs high = peq(PEQType::HIGH_SHELF, 1000.0, gain, 0.7);
-            QVERIFY(std::abs(dbAt(low, 0.0) - gain) < 1e-9 && std::abs(dbAt(low, 96000.0)) < 1e-9);
-            QVERIFY(std::abs(dbAt(high, 96000.0) - gain) < 1e-9 && std::abs(dbAt(high, 0)) < 1e-9);
-            QVERIFY(std::abs(dbAt(low, 1000.0) - gain / 2) < 1e-9); // half-way at the corner
-        }
-        for (PEQType t :
-             {PEQType::LOW_SHELF, PEQType::HIGH_SHELF, PEQType::PEAK, PEQType::SUBWOOFER}) {
+        // 0 dB is flat, all-passes are flat at any q.
+        for (PEQType t : {PEQType::LOW_SHELF, PEQType::HIGH_SHELF, PEQType::PEAK}) {
             const IIRCoeffs c = peq(t, 500.0, 0.0, 2.0);
             QVERIFY(std::abs(c.b0 - 1.0) < 1e-14);
             QVERIFY(std::abs(c.b1 + c.a1) < 1e-14 && std::abs(c.b2 + c.a2) < 1e-14);
         }
-        for (double f : {10.0, 300.0, 1000.0, 5000.0, 25000.0, 90000.0})
-            for (double q : {0.5, 4.0, 50.0})
-                for (PEQType t : {PEQType::AP, PEQType::AP2})
-                    QVERIFY(std::abs(dbAt(peq(t, 1000.0, 6, q), f)) < 1e-10);
-        QCOMPARE(peq(PEQType::AP2, 1234.0, 0.0, 7.0).b2, 1.0);
-    }
-
-    void equalizerTypesAndTheirInputs()
-    {
+        for (double f : {10.0, 1000.0, 25000.0, 90000.0}) {
+            for (PEQType t : {PEQType::AP, PEQType::AP2})
+                QVERIFY(std::abs(dbAt(peq(t, 1000.0, 6, f / 1000), f)) < 1e-10);
+        }
+        for (bool hp : {false, true}) {
+            const XoverCoeffs c = xover(hp ? XoverType::BS_24 : XoverType::LR_24, hp, 700.0);
+            QVERIFY(sameBits(c.sections[0], c.sections[1]));
+            // The second-order bands are the crossover's BW_12 and ignore gain and q.
+            const IIRCoeffs ref = xover(XoverType::BW_12, hp, 2500.0).sections[0];
+            QVERIFY(sameBits(peq(hp ? PEQType::HP12 : PEQType::LP12, 2500.0, 12.0, 40.0), ref));
+        }
         QVERIFY(sameBits(peq(PEQType::SUBWOOFER, 60.0, 7.5, 0.9),
                          peq(PEQType::LOW_SHELF, 60.0, 7.5, 0.9)));
-        // The low- and high-order bands are the crossover's BW_12 and ignore gain and q.
-        for (bool hp : {false, true}) {
-            const PEQType t = hp ? PEQType::HP12 : PEQType::LP12;
-            const IIRCoeffs ref = xover(XoverType::BW_12, hp, 2500.0).sections[0];
-            QVERIFY(sameBits(peq(t, 2500.0, 0.0, 0.5), ref));
-            QVERIFY(sameBits(peq(t, 2500.0, 12.0, 40.0), ref));
-        }
-        // The shelf slope round trip lands on the cookbook alpha = sin(w) / (2q).
-        const double w = 2 * pi * 300.0 / 192000.0, a = std::pow(10.0, 9.0 / 40.0), q = 1.7;
-        const double beta = 2 * std::sqrt(a) * std::sin(w) / (2 * q);
-        const double a0 = (a + 1) + (a - 1) * std::cos(w) + beta;
-        const IIRCoeffs low = peq(PEQType::LOW_SHELF, 300.0, 9.0, q);
-        QVERIFY(std::abs(low.b0 - a * ((a + 1) - (a - 1) * std::cos(w) + beta) / a0) < 1e-12);
-        QVERIFY(std::abs(low.a2 + ((a + 1) + (a - 1) * std::cos(w) - beta) / a0) < 1e-12);
     }
 };
 

@@ -73,6 +73,12 @@ MainWindow::MainWindow(QWidget* parent)
     connect(treeWidget, &TreeWidget::xoverButtonClicked, this, &MainWindow::onXoverButtonClicked);
     connect(treeWidget, &TreeWidget::peqButtonClicked, this, &MainWindow::onPEQButtonClicked);
     connect(treeWidget, &TreeWidget::channelLabelChanged, this, &MainWindow::onChannelLabelChanged);
+    connect(treeWidget, &TreeWidget::channelLabelChanged, equalizerDialog,
+            &EqualizerDialog::onChannelLabelChanged);
+    connect(treeWidget, &TreeWidget::channelLabelChanged, crossoverDialog,
+            &CrossoverDialog::onChannelLabelChanged);
+    connect(equalizerDialog, &EqualizerDialog::changed, treeWidget, &TreeWidget::onPEQChanged);
+    connect(crossoverDialog, &CrossoverDialog::changed, treeWidget, &TreeWidget::onXoverChanged);
 
     tuneComboBoxes();
 

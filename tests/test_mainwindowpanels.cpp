@@ -8,7 +8,9 @@
 #include "testsupport.h"
 #include "treewidget.h"
 
+#include <QDoubleSpinBox>
 #include <QGridLayout>
+#include <QGroupBox>
 #include <QInputDialog>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -134,6 +136,26 @@ private Q_SLOTS:
         QVERIFY(w.findChild<QDialog*>(QStringLiteral("CrossoverDialog"))->isVisible());
         w.getParamTree()->getOutputNode(2)->clickPeqButton();
         QVERIFY(equalizer->isVisible());
+
+        // Labels reach the dialogs, and a dialog's edit reaches the write queue.
+        w.getParamTree()->getOutputNode(2)->setLabel(QStringLiteral("Mid L"));
+        QVERIFY(equalizer->windowTitle().contains(QStringLiteral("Mid L")));
+        QStringList titles;
+        for (QGroupBox* box :
+             w.findChild<QDialog*>(QStringLiteral("CrossoverDialog"))->findChildren<QGroupBox*>())
+            titles << box->title();
+        QVERIFY(titles.contains(QStringLiteral("  Mid L  ")));
+        auto* hub = w.findChild<TreeWidget*>(QStringLiteral("paramTree"));
+        hub->clearQueueOfUpdates();
+        auto* gain = equalizer->findChildren<QDoubleSpinBox*>().last();
+        gain->setFocus();
+        gain->selectAll();
+        QTest::keyClicks(gain, QStringLiteral("3"));
+        QTest::keyClick(gain, Qt::Key_Return);
+        int queued = -1;
+        QVERIFY(hub->dequeueParamIndex(queued));
+        QCOMPARE(w.getParamTree()->getParamNode(ParamTree::All, queued)->typeTag,
+                 QStringLiteral("peq"));
     }
 
     void saveWritesTheDocument()

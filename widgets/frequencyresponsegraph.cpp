@@ -90,6 +90,18 @@ void FrequencyResponseGraph::addText(double x, double y, const QString& text)
     item->setFlag(QGraphicsItem::ItemIgnoresTransformations);
     item->setPos(x, y);
     item->setZValue(labelZ);
+    item->setBrush(palette().color(QPalette::Text));
+    labels.append(item);
+}
+
+void FrequencyResponseGraph::changeEvent(QEvent* event)
+{
+    QGraphicsView::changeEvent(event);
+    if (event->type() != QEvent::PaletteChange && event->type() != QEvent::StyleChange)
+        return;
+    const QColor text = palette().color(QPalette::Text);
+    for (QGraphicsSimpleTextItem* label : qAsConst(labels))
+        label->setBrush(text);
 }
 
 void FrequencyResponseGraph::appendGraph(const QPen& pen)

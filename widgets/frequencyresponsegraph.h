@@ -6,6 +6,7 @@
 #include <QPen>
 
 class QGraphicsItemGroup;
+class QGraphicsSimpleTextItem;
 class QResizeEvent;
 
 // Magnitude-response plot: x is log10 of the frequency in Hz, y the gain in dB.
@@ -36,11 +37,14 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    // Labels take the theme's text colour, so they stay legible on a dark background.
+    void changeEvent(QEvent* event) override;
 
 private:
     void addGridLine(double x1, double y1, double x2, double y2);
 
     QGraphicsScene graphScene;
+    QList<QGraphicsSimpleTextItem*> labels;
     QList<Graph> graphs;
     // An index rather than a pointer into the list, so appending never leaves it dangling.
     int current = 0;

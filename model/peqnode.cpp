@@ -5,6 +5,7 @@
 #include "settingsjson.h"
 
 #include <QTreeWidgetItem>
+#include <cmath>
 #include <cstring>
 
 QString peqTypeText(PEQType type)
@@ -59,7 +60,9 @@ bool PEQNode::deserialize(const QByteArray& data)
     peq_repr_t repr;
     std::memcpy(&repr, data.constData(), sizeof repr);
     PEQParams decoded;
-    if (!decoded.fromRepr(repr))
+    // Non-finite numbers would reach the dialog, the design and the settings file.
+    if (!decoded.fromRepr(repr) || !std::isfinite(decoded.gain) ||
+        !std::isfinite(decoded.frequency) || !std::isfinite(decoded.q))
         return false;
     params = decoded;
     coeffs.fromRepr(repr);

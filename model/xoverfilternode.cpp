@@ -5,6 +5,7 @@
 #include "xoverdesign.h"
 
 #include <QTreeWidgetItem>
+#include <cmath>
 #include <cstring>
 
 QString xoverTypeText(XoverType type)
@@ -65,7 +66,8 @@ bool XoverFilterNode::deserialize(const QByteArray& data)
     std::memcpy(&repr, data.constData(), sizeof repr);
     XoverParams decoded;
     decoded.highpass = true;
-    if (!decoded.fromRepr(repr))
+    // A NaN or infinite frequency would reach the dialog, the design and the settings file.
+    if (!decoded.fromRepr(repr) || !std::isfinite(decoded.frequency))
         return false;
     params = decoded;
     coeffs.fromRepr(repr);

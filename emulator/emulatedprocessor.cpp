@@ -230,6 +230,18 @@ void EmulatedProcessor::delayAnswer(int nth, std::chrono::milliseconds delay)
     faults[requestsReceived + nth].delay = delay;
 }
 
+void EmulatedProcessor::answerWithCommand(int nth, uint8_t command)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    faults[requestsReceived + nth].command = command;
+}
+
+void EmulatedProcessor::answerWithStatus(int nth, uint8_t status)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    faults[requestsReceived + nth].status = status;
+}
+
 void EmulatedProcessor::refusePluginChunks(const QList<int>& codes)
 {
     std::lock_guard<std::mutex> lock(mutex);
@@ -397,9 +409,13 @@ void EmulatedProcessor::frameReceived(const QByteArray& received, Clock::time_po
     const Fault fault = faults.take(requestsReceived);
 
     bool dropsOffBus = false;
-    QByteArray response = answer(frame, dropsOffBus);
+    QByteArray response = fault.status && !frame.isEmpty()
+                              ? statusOnly(uint8_t(frame[0]), fault.status)
+                              : answer(frame, dropsOffBus);
     if (fault.drop)
         return;
+    if (fault.command >= 0)
+        response[0] = char(fault.command);
     const uint16_t responseCrc = crc16(response);
     response.append(char(responseCrc & 0xFF));
     response.append(char(responseCrc >> 8));

@@ -57,6 +57,10 @@ public:
     // Only the first report of the answer arrives, and without its last-report flag.
     void truncateAnswer(int nth);
     void delayAnswer(int nth, std::chrono::milliseconds delay);
+    // The answer starts with this command byte instead of the request's.
+    void answerWithCommand(int nth, uint8_t command);
+    // The request is not carried out; the answer is its command byte and this status.
+    void answerWithStatus(int nth, uint8_t status);
     // Answer the next plugin chunks with these codes in turn (0 accepts the chunk).
     void refusePluginChunks(const QList<int>& codes);
     // Answer every parameter request on this path with `status` (0 removes the fault).
@@ -98,6 +102,8 @@ private:
         bool corruptCrc = false;
         bool truncate = false;
         std::chrono::milliseconds delay{0};
+        int command = -1;
+        uint8_t status = 0;
     };
     struct InputReport
     {

@@ -1,0 +1,331 @@
+// Soak: the demo processor at 1 ms per report with "Read Levels" on, and random edits
+// on every kind of control and dialog of the window (strip faders and spin boxes, combo
+// boxes and their popups, check boxes and buttons, tabs, channel labels, the crossover
+// and equalizer dialogs, settings saved and loaded, Read All) for a set time. Prints the
+// resident memory at the start, each minute and at the end, and the exchanges made.
+//   soak [--seconds N] [--seed S]        (default 600 s)
+#include "channelcontrol.h"
+#include "customcombobox.h"
+#include "customdoublespinbox.h"
+#include "emulatedprocessor.h"
+#include "inputnode.h"
+#include "mainwindow.h"
+#include "outputnode.h"
+#include "paramtree.h"
+#include "volumeslider.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <unistd.h>
+
+namespace {
+
+long residentKiB()
+{
+    long pages = 0;
+    long resident = 0;
+    if (FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages, &resident) != 2)
+            resident = 0;
+        std::fclose(statm);
+    }
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+template <typename T> QList<T*> visible(QObject* root)
+{
+    QList<T*> out;
+    for (T* widget : root->findChildren<T*>()) {
+        if (widget->isVisible() && widget->isEnabled())
+            out << widget;
+    }
+    return out;
+}
+
+// Answers whatever modal dialog the edits opened, as a user would.
+void answerDialogs(const QString& settingsPath, std::mt19937& rng)
+{
+    QWidget* modal = QApplication::activeModalWidget();
+    if (!modal || !modal->isVisible())
+        return;
+    if (auto* files = qobject_cast<QFileDialog*>(modal)) {
+        const QFileInfo info(settingsPath);
+        files->setDirectory(info.absolutePath());
+        if (auto* name = files->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+            name->setText(info.fileName());
+        // Queued: replacing a file asks first, and this timer must be free to answer it.
+        QMetaObject::invokeMethod(
+            files, [files] { static_cast<QDialog*>(files)->accept(); }, Qt::QueuedConnection);
+    } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+        if (QAbstractButton* yes = box->button(QMessageBox::Yes))
+            yes->click(); // replacing the settings file
+        else
+            box->accept();
+    } else if (auto* input = qobject_cast<QInputDialog*>(modal)) {
+        input->setTextValue(QStringLiteral("Soak %1").arg(rng() % 1000));
+        input->accept();
+    }
+}
+
+class Soak
+{
+public:
+    Soak(MainWindow& window, const QString& settingsPath, unsigned seed)
+        : window(window), settingsPath(settingsPath), rng(seed)
+    {}
+
+    // The crossover or equalizer dialog when one is open (they are modal), else null.
+    QDialog* filterDialog() const
+    {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        const QString name = dialog ? dialog->objectName() : QString();
+        return name == QStringLiteral("CrossoverDialog") ||
+                       name == QStringLiteral("EqualizerDialog")
+                   ? dialog
+                   : nullptr;
+    }
+
+    // One random edit; false while a file dialog, message box or input dialog is open.
+    // An open crossover or equalizer dialog takes the edits, as it would a user's.
+    bool step()
+    {
+        QDialog* dialog = filterDialog();
+        if (QApplication::activeModalWidget() && !dialog)
+            return false;
+        ++edits;
+        root = dialog ? static_cast<QWidget*>(dialog) : &window;
+        const int dice = int(rng() % 1000);
+        if (dice < 300)
+            editSpinBox();
+        else if (dice < 450)
+            editFader();
+        else if (dice < 600)
+            editComboBox(dice < 460);
+        else if (dice < 750)
+            toggleButton();
+        else if (dice < 800)
+            switchTab();
+        else if (dialog)
+            dialog->reject();
+        // Files and Read All only while the link is idle, as a user waits for the last
+        // one: queued faster than the device carries them, transfers pile up without end.
+        else if (dice >= 955 && window.automatonState() != MainWindow::Idle)
+            toggleButton();
+        else if (dice < 870)
+            window.getParamTree()->getOutputNode(int(rng() % 8))->clickXoverButton();
+        else if (dice < 940)
+            openEqualizer();
+        else if (dice < 955)
+            renameOutput();
+        else if (dice < 970)
+            window.on_saveButton_clicked();
+        else if (dice < 985)
+            loadSettings();
+        else
+            window.on_actionRead_All_triggered();
+        return true;
+    }
+
+    int edits = 0;
+
+private:
+    double uniform(double low, double high)
+    {
+        return std::uniform_real_distribution<double>(low, high)(rng);
+    }
+    template <typename T> T* pick(const QList<T*>& list)
+    {
+        return list.isEmpty() ? nullptr : list.at(int(rng() % unsigned(list.size())));
+    }
+
+    void editSpinBox()
+    {
+        if (auto* box = pick(visible<CustomDoubleSpinBox>(root)))
+            box->setValueWithSignals(uniform(box->minimum(), box->maximum()));
+    }
+    void editFader()
+    {
+        if (auto* fader = pick(visible<VolumeSlider>(root)))
+            fader->setValueWithSignals(uniform(-60.0, 0.0));
+    }
+    void editComboBox(bool popup)
+    {
+        auto* combo = pick(visible<QComboBox>(root));
+        if (!combo || combo->count() == 0)
+            return;
+        if (popup) {
+            combo->showPopup();
+            QCoreApplication::processEvents();
+            combo->hidePopup();
+        } else {
+            combo->setCurrentIndex(int(rng() % unsigned(combo->count())));
+        }
+    }
+    void toggleButton()
+    {
+        QList<QAbstractButton*> checkable;
+        for (QAbstractButton* button : visible<QAbstractButton>(root)) {
+            if (button->isCheckable())
+                checkable << button;
+        }
+        if (QAbstractButton* button = pick(checkable))
+            button->toggle();
+    }
+    void switchTab()
+    {
+        if (auto* tabs = pick(visible<QTabWidget>(root)))
+            tabs->setCurrentIndex(int(rng() % unsigned(tabs->count())));
+    }
+    void openEqualizer()
+    {
+        const int channel = int(rng() % 10);
+        if (channel < 8)
+            window.getParamTree()->getOutputNode(channel)->clickPeqButton();
+        else
+            window.getParamTree()->getInputNode(channel - 8)->clickPeqButton();
+    }
+    void renameOutput()
+    {
+        QList<ChannelControl*> outputs;
+        for (ChannelControl* strip : visible<ChannelControl>(&window)) {
+            if (!strip->title().startsWith(QStringLiteral("  Input")))
+                outputs << strip;
+        }
+        if (ChannelControl* strip = pick(outputs))
+            Q_EMIT strip->titlePressed();
+    }
+    void loadSettings()
+    {
+        if (QFileInfo::exists(settingsPath))
+            window.on_loadButton_clicked();
+    }
+
+    MainWindow& window;
+    QWidget* root = nullptr; // where the generic edits go
+    QString settingsPath;
+    std::mt19937 rng;
+};
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    int seconds = 600;
+    unsigned seed = 1;
+    for (int i = 1; i + 1 < argc; i += 2) {
+        if (std::strcmp(argv[i], "--seconds") == 0)
+            seconds = std::atoi(argv[i + 1]);
+        else if (std::strcmp(argv[i], "--seed") == 0)
+            seed = unsigned(std::atol(argv[i + 1]));
+    }
+
+    // Preferences and settings files stay in a directory of their own.
+    QTemporaryDir dir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+    const QString settingsPath = dir.filePath(QStringLiteral("soak.json"));
+
+    EmulatedProcessor& emu = EmulatedProcessor::instance();
+    emu.plugInDemo();
+    MainWindow window;
+    window.resize(1280, 800);
+    window.show();
+    for (QMenu* menu : window.findChildren<QMenu*>()) {
+        for (QAction* action : menu->actions()) {
+            if (action->text() == QStringLiteral("   Read Levels"))
+                action->setChecked(true);
+        }
+    }
+    QElapsedTimer clock;
+    clock.start();
+    while (!(window.isConnected() && window.automatonState() == MainWindow::Idle)) {
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+        if (clock.elapsed() > 10000) {
+            std::fprintf(stderr, "the demo processor did not connect\n");
+            return 1;
+        }
+    }
+
+    const long startKiB = residentKiB();
+    const int startExchanges = emu.requestCount();
+    std::printf("soak: %d s, seed %u; resident at start %ld KiB\n", seconds, seed, startKiB);
+    std::fflush(stdout);
+
+    Soak soak(window, settingsPath, seed);
+    std::mt19937 answerRng(seed + 1);
+    QTimer answers;
+    QObject::connect(&answers, &QTimer::timeout, [&] { answerDialogs(settingsPath, answerRng); });
+    answers.start(20);
+    QTimer edits;
+    QObject::connect(&edits, &QTimer::timeout, [&] {
+        if (clock.elapsed() >= qint64(seconds) * 1000) {
+            if (QDialog* dialog = soak.filterDialog())
+                dialog->reject();
+            else if (!QApplication::activeModalWidget())
+                app.quit();
+            return;
+        }
+        soak.step();
+        // The emulator keeps every request and report for tests to inspect; that memory
+        // is not the tool's.
+        emu.clearLogs();
+    });
+    clock.restart();
+    edits.start(10);
+    QTimer minutes;
+    QObject::connect(&minutes, &QTimer::timeout, [&] {
+        std::printf("  %3lld s: resident %ld KiB, %d exchanges, %d edits\n", clock.elapsed() / 1000,
+                    residentKiB(), emu.requestCount() - startExchanges, soak.edits);
+        std::fflush(stdout);
+    });
+    minutes.start(60000);
+    // The first minute builds caches (dialogs, fonts, file dialog models); growth after
+    // it is what would point to a leak.
+    const int warmUpSeconds = qMin(60, seconds / 3);
+    long warmUpKiB = 0;
+    int warmUpExchanges = 0;
+    QTimer::singleShot(warmUpSeconds * 1000, [&] {
+        warmUpKiB = residentKiB();
+        warmUpExchanges = emu.requestCount() - startExchanges;
+        std::printf("  warmed up after %d s: resident %ld KiB\n", warmUpSeconds, warmUpKiB);
+        std::fflush(stdout);
+    });
+    app.exec();
+
+    // Let the last operation finish, so its memory counts too.
+    const double elapsedSeconds = clock.elapsed() / 1000.0;
+    QElapsedTimer settle;
+    settle.start();
+    while (window.automatonState() != MainWindow::Idle && settle.elapsed() < 10000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
+    if (window.automatonState() != MainWindow::Idle)
+        std::printf("the automaton was still busy 10 s after the last edit\n");
+    const long endKiB = residentKiB();
+    const int exchanges = emu.requestCount() - startExchanges;
+    std::printf("resident at end %ld KiB: growth %ld KiB since start, %ld KiB since warm-up "
+                "(%.2f KiB per 1000 exchanges after it); %d exchanges (%.0f/s), %d edits\n",
+                endKiB, endKiB - startKiB, endKiB - warmUpKiB,
+                1000.0 * double(endKiB - warmUpKiB) / qMax(1, exchanges - warmUpExchanges),
+                exchanges, exchanges / elapsedSeconds, soak.edits);
+    return 0;
+}

@@ -1,0 +1,295 @@
+// Each long operation against each fault of the emulated processor: the operation ends
+// in time, reports what happened, keeps what a bad reply did not carry, and once the
+// fault is gone the window comes back to the device's values.
+#include "emulatedprocessor.h"
+#include "firmwaretable.h"
+#include "hidthread.h"
+#include "mainwindow.h"
+#include "paramtree.h"
+#include "pluginwritingprogress.h"
+#include "testsupport.h"
+#include "treewidget.h"
+#include "versionnode.h"
+#include "wirevalue.h"
+
+#include <QJsonDocument>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QtTest>
+#include <atomic>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+// No cell may take longer: the worst single fault costs one request five 500 ms read
+// time-outs, and the operations themselves take milliseconds at zero latency.
+constexpr int boundMs = 5000;
+constexpr uint8_t faultyStatus = 7;
+constexpr int imageSize = 1000;              // nine chunks, then eighteen read-backs of 58 bytes
+const QList<int> burst{55, 71, 39, 87, 103}; // output volumes, in the order edited
+
+QByteArray image()
+{
+    QByteArray bytes(imageSize, '\0');
+    for (int i = 0; i < imageSize; ++i)
+        bytes[i] = char((i * 37) ^ (i >> 5));
+    return bytes;
+}
+
+bool isKind(int i, const char* kind)
+{
+    return std::strcmp(firmwareParams[i].kind, kind) == 0;
+}
+
+// Keeps the window's own timer from ticking: the test alone decides when it probes.
+class TickBlocker : public QObject
+{
+public:
+    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Timer; }
+};
+
+} // namespace
+
+class TestFaultMatrix : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void initTestCase();
+    void init();
+    void cleanup() { window.reset(); }
+    void readAll_data() { faults(); }
+    void readAll() { run(39); } // the 40th read is Analog Output 1/Volume
+    void writeAll_data() { faults(); }
+    void writeAll() { run(22); } // so is the 23rd setting written
+    void updateBurst_data() { faults(); }
+    void updateBurst() { run(2); }
+    void pluginWriting_data() { faults(); }
+    void pluginWriting() { run(3); } // the chunk at 348
+    void pluginVerification_data() { faults(); }
+    void pluginVerification() { run(9 + 5); } // the read-back at 290
+
+private:
+    void faults()
+    {
+        QTest::addColumn<QByteArray>("fault");
+        for (const char* f : {"unplug", "replug", "dropped", "bad CRC", "status error",
+                              "NaN and infinite floats", "bad versions", "other command byte"})
+            QTest::newRow(f) << QByteArray(f);
+    }
+    // Waits on events, not in QTRY's 10 ms sleeps (most of an exchange); QTRY bounds it.
+    bool idle()
+    {
+        QElapsedTimer slice;
+        slice.start();
+        while (window->automatonState() != 0 && slice.elapsed() < 100)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        return window->automatonState() == 0;
+    }
+    void inject();
+    QSet<int> plant();
+    void run(int position);
+    // What the window shows for a parameter and what the device holds, comparably.
+    QByteArray shown(int i) const
+    {
+        const Node* node = window->getParamTree()->getParamNode(ParamTree::All, i);
+        auto* version = dynamic_cast<const VersionNode*>(node);
+        return version ? version->text().toLatin1() : node->serialize();
+    }
+    QByteArray held(int i) const
+    {
+        return isKind(i, "version") ? QByteArray(emu.value(i).constData()) : emu.value(i);
+    }
+
+    EmulatedProcessor& emu = EmulatedProcessor::instance();
+    PrivatePreferences prefs;
+    QTemporaryDir dir;
+    std::unique_ptr<MainWindow> window;
+    TickBlocker tickBlocker;
+    QTimer boxCloser;
+    QStringList messages;
+    QByteArray fault;
+    std::atomic_int completions{0};
+    std::atomic_int injectAfter{-1};
+};
+
+void TestFaultMatrix::initTestCase()
+{
+    initTestResources();
+    connect(&boxCloser, &QTimer::timeout, this, [this] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            messages << box->text();
+            box->accept();
+        }
+    });
+    boxCloser.start(5);
+}
+
+void TestFaultMatrix::init()
+{
+    emu.reset();
+    emu.setLatency(std::chrono::microseconds(0));
+    emu.setLevelsMoving(false);
+    emu.plugIn();
+    window = std::make_unique<MainWindow>();
+    window->installEventFilter(&tickBlocker);
+    messages.clear();
+    // Runs in the worker right after it hands a response over, so the fault meets
+    // exactly the next request of the operation.
+    connect(
+        window->findChild<HIDThread*>(), &HIDThread::requestComplete, window.get(),
+        [this](QByteArray) {
+            if (++completions == injectAfter)
+                inject();
+        },
+        Qt::DirectConnection);
+    window->runAutomaton(MainWindow::TimerTick);
+    QTRY_VERIFY_WITH_TIMEOUT(idle() && window->isConnected(), boundMs);
+}
+
+void TestFaultMatrix::inject()
+{
+    if (fault == "unplug" || fault == "replug")
+        emu.unplug();
+    if (fault == "replug")
+        emu.plugIn();
+    for (int n = 1; fault == "dropped" && n <= HIDThread::attempts; ++n)
+        emu.dropAnswer(n); // every attempt of the request
+    if (fault == "bad CRC")
+        emu.corruptAnswerCrc(1); // the second attempt goes through
+    if (fault == "status error")
+        emu.answerWithStatus(1, faultyStatus);
+    if (fault == "other command byte")
+        emu.answerWithCommand(1, 0x05);
+}
+
+// Bad values on the device; reading them must leave the window alone.
+QSet<int> TestFaultMatrix::plant()
+{
+    const auto patch = [this](int i, int at, float value) {
+        emu.setValue(i, emu.value(i).replace(at, 4, writeFloatLE(value)));
+    };
+    if (fault == "NaN and infinite floats") {
+        patch(21, 0, NAN); // the probe's level
+        patch(2, 0, -INFINITY);
+        patch(39, 0, NAN);
+        patch(50, 0, INFINITY);
+        patch(43, 2, NAN);      // a crossover filter's frequency
+        patch(45, 9, INFINITY); // an equalizer band's Q
+        return {2, 21, 39, 43, 45, 50};
+    }
+    if (fault == "bad versions") {
+        emu.setValue(10, QByteArray(32, 'x'));  // not terminated
+        emu.setValue(11, QByteArray("3.1"));    // short
+        emu.setValue(12, QByteArray(33, '\0')); // long
+        return {10, 11, 12};
+    }
+    return {};
+}
+
+void TestFaultMatrix::run(int position)
+{
+    QFETCH(QByteArray, fault);
+    this->fault = fault;
+    const QByteArray op = QTest::currentTestFunction();
+    const bool reading = op == "readAll", plugin = op.startsWith("plugin");
+    const bool unplug = fault == "unplug";
+    const bool fails =
+        unplug || fault == "dropped" || fault == "status error" || fault == "other command byte";
+    ParamTree* tree = window->getParamTree();
+    // Values that differ between the window and the device, so each transfer shows.
+    for (int k = 39; k < firmwareParamCount; k += 16) {
+        if (reading)
+            emu.setValue(k, writeFloatLE(-1.0f - k / 16));
+        else
+            QVERIFY(tree->deserializeParam(ParamTree::All, k, writeFloatLE(-1.0f - k / 16)));
+    }
+    QList<int> order = op == "updateBurst" ? burst : QList<int>(); // in the order transferred
+    QVector<QByteArray> saved, before;
+    for (int i = 0; i < firmwareParamCount; ++i) {
+        saved << emu.value(i);
+        before << shown(i);
+        if (reading || (op == "writeAll" && tree->getParamNode(ParamTree::All, i)->isSetting()))
+            order << i;
+    }
+    QJsonDocument document;
+    tree->constructJsonDocument(document);
+    QFile settingsFile(dir.filePath(QStringLiteral("settings.json")));
+    QFile pluginFile(dir.filePath(QStringLiteral("plugin.bin")));
+    QVERIFY(settingsFile.open(QIODevice::WriteOnly) && settingsFile.write(document.toJson()) > 0);
+    QVERIFY(pluginFile.open(QIODevice::WriteOnly) && pluginFile.write(image()) == imageSize);
+    settingsFile.close();
+    pluginFile.close();
+
+    const QSet<int> planted = plant();
+    // What a bad reply should have carried is missing; a write carried out still counts.
+    QSet<int> missed = reading ? planted : QSet<int>();
+    if (unplug)
+        missed = QSet<int>(order.begin() + qMin(position, order.size()), order.end());
+    else if (fails && (reading || fault == "status error"))
+        missed = {order.value(position)};
+
+    completions = 0;
+    injectAfter = position;
+    QElapsedTimer clock;
+    clock.start();
+    if (reading)
+        window->on_actionRead_All_triggered();
+    if (op == "writeAll" || plugin)
+        answerFileDialog(plugin ? pluginFile.fileName() : settingsFile.fileName());
+    if (op == "writeAll")
+        window->on_loadButton_clicked();
+    for (int i : op == "updateBurst" ? burst : QList<int>())
+        window->findChild<TreeWidget*>()->enqueueParamIndexForUpdate(i);
+    if (plugin)
+        window->on_actionWrite_Plugin_triggered();
+    QTRY_VERIFY_WITH_TIMEOUT(idle(), boundMs);
+    QVERIFY(clock.elapsed() < boundMs);
+    injectAfter = -1;
+    QVERIFY(window->findChild<TreeWidget*>()->isEnabled());
+    QVERIFY(!window->findChild<PluginWritingProgress*>()->isVisible());
+
+    QString expected = "The plugin has been written successfully! Restart the device, please.";
+    if (fails && op == "pluginVerification")
+        expected = "Plugin verification failed!";
+    else if (fails)
+        expected = QStringLiteral("Error: can't write plugin (464/%1, code=%2)")
+                       .arg(imageSize)
+                       .arg(fault == "status error" ? faultyStatus : 0);
+    QCOMPARE(messages, plugin ? QStringList{expected} : QStringList());
+    QCOMPARE(emu.pluginImage() == image(), op == "pluginVerification" || (plugin && !fails));
+    for (int i : order) {
+        if (reading && !isKind(i, "signal_level"))
+            QCOMPARE(shown(i), missed.contains(i) ? before[i] : held(i));
+        if (!reading) {
+            QCOMPARE(shown(i), before[i]); // a write never changes the window
+            QCOMPARE(emu.value(i), missed.contains(i) ? saved[i] : before[i]);
+        }
+    }
+    QVERIFY(settingsFile.open(QIODevice::ReadOnly));
+    QCOMPARE(settingsFile.readAll(), document.toJson()); // a load leaves the file alone
+
+    // The next probe tells the truth about the link.
+    window->runAutomaton(MainWindow::TimerTick);
+    QTRY_VERIFY_WITH_TIMEOUT(idle(), boundMs);
+    auto* indicator = window->findChild<QPushButton*>("connectButton");
+    QCOMPARE(indicator->text(), QLatin1String(unplug ? "Connecting" : "Connected"));
+    QVERIFY(indicator->styleSheet().contains(unplug ? "#ff0000" : "#00ff00"));
+
+    // The fault clears: the probe reconnects (and reads everything), or a Read All does.
+    emu.plugIn();
+    for (int i : planted)
+        emu.setValue(i, saved[i]);
+    window->runAutomaton(unplug ? MainWindow::TimerTick : MainWindow::ReadAll);
+    QTRY_VERIFY_WITH_TIMEOUT(idle(), boundMs);
+    QCOMPARE(indicator->text(), QStringLiteral("Connected"));
+    for (int i = 0; i < firmwareParamCount; ++i) {
+        if (!isKind(i, "signal_level"))
+            QCOMPARE(shown(i), held(i));
+    }
+    QVERIFY(emu.openHandleCount() <= 1);
+}
+
+QTEST_MAIN(TestFaultMatrix)
+#include "test_faultmatrix.moc"

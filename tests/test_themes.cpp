@@ -1,8 +1,6 @@
 #include "testsupport.h"
 
 #include <QCheckBox>
-#include <QDoubleSpinBox>
-#include <QFrame>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPushButton>
@@ -49,19 +47,17 @@ QImage normalized(const QImage& image)
     return plain;
 }
 
-bool near(QRgb a, QColor b, int tolerance = 3)
-{
-    return qAbs(qRed(a) - b.red()) <= tolerance && qAbs(qGreen(a) - b.green()) <= tolerance &&
-           qAbs(qBlue(a) - b.blue()) <= tolerance;
-}
-
 int countNear(QWidget* widget, QColor colour, int tolerance = 3)
 {
     const QImage image = widget->grab().toImage();
     int n = 0;
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            n += near(image.pixel(x, y), colour, tolerance) ? 1 : 0;
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb p = image.pixel(x, y);
+            n += qAbs(qRed(p) - colour.red()) <= tolerance &&
+                 qAbs(qGreen(p) - colour.green()) <= tolerance &&
+                 qAbs(qBlue(p) - colour.blue()) <= tolerance;
+        }
     return n;
 }
 
@@ -102,10 +98,10 @@ private Q_SLOTS:
         }
     }
 
-    // What each theme paints where, on stand-ins for the main window's parts with their
-    // object names and "className"s (the response graph and the window's background are
-    // checked on the real window's screenshots).
-    void themesRenderTheirColours()
+    // What each sheet draws itself, on stand-ins for the main window's parts with their
+    // object names and "className"s; the colours of the real window are checked on its
+    // screenshots.
+    void sheetsDrawTheirImages()
     {
         QMainWindow window;
         auto* central = new QWidget;
@@ -113,11 +109,8 @@ private Q_SLOTS:
         auto* settingsButton = new QPushButton(QIcon(QStringLiteral(":/images/zero.png")), "");
         settingsButton->setObjectName(QStringLiteral("settingsButton"));
         column->addWidget(settingsButton, 0, Qt::AlignRight);
-        auto* frame = new QFrame;
-        frame->setObjectName(QStringLiteral("tabsFrame"));
-        column->addWidget(frame, 1);
         auto* tabs = new QTabWidget;
-        (new QVBoxLayout(frame))->addWidget(tabs);
+        column->addWidget(tabs, 1);
         tabs->addTab(new QWidget, QStringLiteral("Outputs"));
         auto* strip = new QVBoxLayout(tabs->widget(0));
         auto add = [strip](QAbstractButton* button, const char* className, bool checked) {
@@ -133,46 +126,22 @@ private Q_SLOTS:
         QAbstractButton* invert = add(new QPushButton, "invert-button", true);
         QAbstractButton* ticked = add(new QCheckBox, "routing-checkbox", true);
         QAbstractButton* unticked = add(new QCheckBox, "routing-checkbox", false);
-        auto* volume = new QDoubleSpinBox;
-        volume->setObjectName(QStringLiteral("volume"));
-        strip->addWidget(volume);
         QMenu menu(&window);
         menu.addAction(QStringLiteral("   Dark mode"))->setCheckable(true);
         menu.addAction(QStringLiteral("   About"));
         window.setCentralWidget(central);
         window.resize(600, 700);
 
-        struct Probe
-        {
-            const char* what;
-            QWidget* widget;
-            QPoint at;
-            QColor light, dark;
-        };
         for (const bool dark : {false, true}) {
             collectedWarnings.clear();
             const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
             window.setStyleSheet(readSheet(dark ? ":/blue.qss" : ":/light.qss"));
             window.show();
             const bool exposed = QTest::qWaitForWindowExposed(&window);
-            const QImage shot = window.grab().toImage();
             qInstallMessageHandler(previous);
             QVERIFY(exposed);
             QVERIFY2(collectedWarnings.isEmpty(), qPrintable(collectedWarnings.join('\n')));
 
-            // Read from the window's picture, since a transparent button shows what lies
-            // behind it. The mute button beside its icon; dark draws a red outline.
-            const int half = muted->height() / 2, middle = frame->height() / 2;
-            const Probe probes[] = {{"frame border", frame, {0, middle}, "#cccccc", "#686868"},
-                                    {"mute on", muted, {4, half}, "#254980", "#143c79"},
-                                    {"mute off", unmuted, {4, half}, Qt::white, "#1b3d77"},
-                                    {"mute edge", muted, {0, half}, "#254980", "#ff0000"},
-                                    {"spin box", volume, {3, 3}, Qt::white, "#1b2c4a"}};
-            for (const auto& [what, widget, at, light, navy] : probes) {
-                const QRgb pixel = shot.pixel(widget->mapTo(&window, at));
-                QVERIFY2(near(pixel, dark ? navy : light),
-                         qPrintable(what + QStringLiteral(": ") + QColor(pixel).name()));
-            }
             // The selected tab is underlined in the accent colour, two pixels deep.
             QVERIFY(countNear(tabs->tabBar(), "#254980") >= tabs->tabBar()->width() * 2 - 4);
 
@@ -184,8 +153,7 @@ private Q_SLOTS:
                 {muted, {22, 20}, QIcon::On, ":/images/muted.png"},
                 {muted, {22, 20}, QIcon::Off, unmutedImage},
                 {muted, {44, 40}, QIcon::On, ":/images/muted@2x.png"},
-                {invert, {31, 19}, QIcon::On, ":/images/inverted.png"},
-                {invert, {31, 19}, QIcon::Off, ":/images/not_inverted.png"}};
+                {invert, {31, 19}, QIcon::On, ":/images/inverted.png"}};
             for (const auto& [button, size, state, image] : icons)
                 QCOMPARE(normalized(button->icon().pixmap(size, QIcon::Normal, state).toImage()),
                          normalized(QImage(image)));

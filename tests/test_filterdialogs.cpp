@@ -17,22 +17,18 @@
 #include <QComboBox>
 #include <QSignalSpy>
 #include <QtTest>
-#include <cstring>
 
 namespace {
 
 // The crossover curve of output 3 (the equalizer's sum curve is blue).
 const QColor output3Colour(57, 158, 164);
 
-// Compares what would go on the wire.
-template <typename Repr, typename Coeffs> bool sameCoeffs(const Coeffs& a, const Coeffs& b)
+// What would go on the wire.
+template <typename Repr, typename Coeffs> QByteArray wire(const Coeffs& coeffs)
 {
-    Repr ra, rb;
-    std::memset(&ra, 0, sizeof ra);
-    std::memset(&rb, 0, sizeof rb);
-    a.toRepr(ra);
-    b.toRepr(rb);
-    return std::memcmp(&ra, &rb, sizeof ra) == 0;
+    Repr repr{};
+    coeffs.toRepr(repr);
+    return QByteArray(reinterpret_cast<const char*>(&repr), sizeof repr);
 }
 
 // Sets a box's value and finishes the edit, as Enter or leaving the box does.
@@ -74,9 +70,9 @@ struct Fixture
     {
         return eq.findChildren<EqualizerControl*>().at(b)->findChild<T*>(name);
     }
-    QVector<QPointF> curve(QDialog& dialog, QColor colour)
+    double gainAt(QDialog& dialog, QColor colour, double frequency)
     {
-        return graphcurves::points(*dialog.findChild<FrequencyResponseGraph*>(), colour);
+        return graphcurves::gainAt(*dialog.findChild<FrequencyResponseGraph*>(), colour, frequency);
     }
     XoverFilterNode* xoverNode(int i, bool hp) { return tree.getXoverNodes().at(i)->filter(hp); }
 };
@@ -96,7 +92,9 @@ private Q_SLOTS:
         QCOMPARE(f.xoverChanged.count(), 0);
         for (int i = 0; i < 8; ++i)
             QCOMPARE(f.xoverPart<QCheckBox>(i, "graphVisible")->isChecked(), i == 2);
-        QCOMPARE(f.curve(f.xover, output3Colour).size(), 348);
+        QCOMPARE(
+            graphcurves::segments(*f.xover.findChild<FrequencyResponseGraph*>(), output3Colour),
+            347);
 
         f.xoverPart<QComboBox>(2, "lowpassType")->setCurrentText("LR 24");
         QCOMPARE(f.xoverChanged.count(), 1);
@@ -106,8 +104,8 @@ private Q_SLOTS:
         XoverParams lp, hp;
         f.xoverNode(2, false)->getXoverParams(lp);
         QVERIFY(lp.type == XoverType::LR_24 && !lp.highpass);
-        QVERIFY(
-            sameCoeffs<xover_repr_t>(f.xoverNode(2, false)->coefficients(), calcXoverCoeffs(lp)));
+        QCOMPARE(wire<xover_repr_t>(f.xoverNode(2, false)->coefficients()),
+                 wire<xover_repr_t>(calcXoverCoeffs(lp)));
 
         // Typed and confirmed with Enter, as a user would.
         auto* frequency = f.xoverPart<CustomDoubleSpinBox>(2, "highpassFrequency");
@@ -125,7 +123,7 @@ private Q_SLOTS:
         QVERIFY(f.queued().isEmpty());
     }
 
-    void crossoverCurveTooltipsAndMissingNodes()
+    void crossoverCurveAndTooltips()
     {
         Fixture f;
         f.xover.show(2);
@@ -133,33 +131,20 @@ private Q_SLOTS:
         const QList<QPair<const char*, int>> lowpasses{{"BW 12", -301}, {"LR 24", -602}};
         for (const auto& [type, centiDb] : lowpasses) {
             f.xoverPart<QComboBox>(2, "lowpassType")->setCurrentText(type);
-            const double gain = graphcurves::valueAt(f.curve(f.xover, output3Colour), 1000.0);
-            QCOMPARE(qRound(gain * 100), centiDb);
+            QCOMPARE(qRound(f.gainAt(f.xover, output3Colour, 1000.0) * 100), centiDb);
         }
         // Both sides add up.
         f.xoverPart<QComboBox>(2, "highpassType")->setCurrentText("BW 12");
         finishEdit(f.xoverPart<CustomDoubleSpinBox>(2, "highpassFrequency"), 100);
         const XoverGainCalc hp(calcXoverCoeffs({XoverType::BW_12, true, 100}));
         const XoverGainCalc lp(calcXoverCoeffs({XoverType::LR_24, false, 1000}));
-        QCOMPARE(graphcurves::valueAt(f.curve(f.xover, output3Colour), 100.0),
-                 hp.calcGain(100.0) + lp.calcGain(100.0));
+        QCOMPARE(f.gainAt(f.xover, output3Colour, 100.0), hp.calcGain(100.0) + lp.calcGain(100.0));
 
-        const QList<QPair<const char*, const char*>> tooltips{
-            {"BW 24", "Highpass Filter, Butterworth, 24 db/oct"}, {"None", "No filter"}};
-        for (const auto& [type, tooltip] : tooltips) {
-            f.xoverPart<QComboBox>(0, "highpassType")->setCurrentText(type);
-            QCOMPARE(f.xoverPart<QComboBox>(0, "highpassType")->toolTip(), tooltip);
-        }
-
-        // Outputs without a node: drawn, but nothing stored or announced.
-        QList<XoverNode*> partial = f.tree.getXoverNodes().mid(0, 3);
-        partial[1] = nullptr;
-        f.xover.setXoverNodes(partial);
-        f.xoverChanged.clear();
-        f.xoverPart<QComboBox>(1, "highpassType")->setCurrentText("BW 18");
-        f.xoverPart<QComboBox>(5, "highpassType")->setCurrentText("BW 18");
-        f.xover.onControlChanged(8, CrossoverControl::Highpass);
-        QCOMPARE(f.xoverChanged.count(), 0);
+        auto* type = f.xoverPart<QComboBox>(0, "highpassType");
+        type->setCurrentText("BW 24");
+        QCOMPARE(type->toolTip(), QStringLiteral("Highpass Filter, Butterworth, 24 db/oct"));
+        type->setCurrentText("None");
+        QCOMPARE(type->toolTip(), QStringLiteral("No filter"));
     }
 
     void equalizerSubwooferItemOnAnInputsFirstBandOnly()
@@ -170,7 +155,6 @@ private Q_SLOTS:
         input->setPEQParamsAndCoeffs(0, sub, calcPEQCoeffs(sub));
         f.eq.show(input);
         QCOMPARE(f.band<QComboBox>(0, "type")->currentText(), QStringLiteral("Subwoofer"));
-        QCOMPARE(f.band<QComboBox>(0, "type")->currentData().toInt(), int(PEQType::SUBWOOFER));
         QCOMPARE(f.band<QComboBox>(1, "type")->count(), 4);
         f.eq.show(f.tree.getInputNode(0)->getPEQSNode()); // every input's first band
         QCOMPARE(f.band<QComboBox>(0, "type")->count(), 5);
@@ -197,15 +181,10 @@ private Q_SLOTS:
         QCOMPARE(f.queued().last(), bands->getPEQParamIndex(1));
         const PEQParams stored = bands->getPEQParams(1);
         QVERIFY(stored.type == PEQType::PEAK && stored.gain == 6.0);
-        QVERIFY(
-            sameCoeffs<peq_repr_t>((*bands->getPEQNode(1))->coefficients(), calcPEQCoeffs(stored)));
+        QCOMPARE(wire<peq_repr_t>((*bands->getPEQNode(1))->coefficients()),
+                 wire<peq_repr_t>(calcPEQCoeffs(stored)));
         QCOMPARE(bands->getPEQParams(0).type, PEQType::NONE);
-        // The sum curve peaks at +6 dB, at 1000 Hz.
-        double highest = -100;
-        for (const QPointF& p : f.curve(f.eq, Qt::blue))
-            highest = qMax(highest, p.y());
-        QCOMPARE(qRound(highest * 100), 600);
-        QCOMPARE(qRound(graphcurves::valueAt(f.curve(f.eq, Qt::blue), 1000.0) * 100), 600);
+        QCOMPARE(qRound(f.gainAt(f.eq, Qt::blue, 1000.0) * 100), 600); // the sum curve
     }
 
     void equalizerTitlesAndNoNode()

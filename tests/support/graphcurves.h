@@ -1,44 +1,39 @@
 #pragma once
 
-#include <QColor>
 #include <QGraphicsLineItem>
 #include <QGraphicsScene>
 #include <QGraphicsView>
-#include <QVector>
 #include <cmath>
 
-// Reads the curves a response graph shows, as a user would see them: by the colour of
-// their segments. Grid lines sit directly in the scene, curve segments in item groups.
+// Reads a response graph as a user sees it: curves by the colour of their segments.
+// Grid lines sit directly in the scene, curve segments in item groups.
 namespace graphcurves {
 
-// The points of the curve of that colour in the order they were added.
-inline QVector<QPointF> points(const QGraphicsView& view, const QColor& colour)
+inline QList<QGraphicsLineItem*> lines(const QGraphicsView& view, bool ofCurves)
 {
-    QVector<QPointF> result;
-    for (QGraphicsItem* item : view.scene()->items()) {
-        auto* line = qgraphicsitem_cast<QGraphicsLineItem*>(item);
-        if (!line || !item->parentItem() || line->pen().color() != colour)
-            continue;
-        // Children keep their insertion order within the group.
-        for (QGraphicsItem* child : item->parentItem()->childItems()) {
-            if (auto* segment = qgraphicsitem_cast<QGraphicsLineItem*>(child)) {
-                if (result.isEmpty())
-                    result.append(segment->line().p1());
-                result.append(segment->line().p2());
-            }
-        }
-        break;
-    }
-    return result;
+    QList<QGraphicsLineItem*> found;
+    for (QGraphicsItem* item : view.scene()->items())
+        if (auto* line = qgraphicsitem_cast<QGraphicsLineItem*>(item))
+            if (bool(line->parentItem()) == ofCurves)
+                found.append(line);
+    return found;
 }
 
-// The gain the curve shows at x = log10(frequency); NaN when no point lies there.
-inline double valueAt(const QVector<QPointF>& curve, double frequency)
+inline int segments(const QGraphicsView& view, const QColor& colour)
 {
-    const double x = std::log10(frequency);
-    for (const QPointF& p : curve)
-        if (std::abs(p.x() - x) < 1e-9)
-            return p.y();
+    int n = 0;
+    for (QGraphicsLineItem* line : lines(view, true))
+        n += line->pen().color() == colour;
+    return n;
+}
+
+// The gain the curve of that colour shows at `frequency`; NaN when no segment ends there.
+inline double gainAt(const QGraphicsView& view, const QColor& colour, double frequency)
+{
+    for (QGraphicsLineItem* line : lines(view, true))
+        if (line->pen().color() == colour &&
+            std::abs(line->line().x2() - std::log10(frequency)) < 1e-9)
+            return line->line().y2();
     return std::nan("");
 }
 

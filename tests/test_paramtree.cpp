@@ -149,25 +149,33 @@ private Q_SLOTS:
                  QStringList({"A1=0", "A2=0", "B0=1", "B1=0", "B2=0"}));
         PEQSNode* bank = tree.getOutputNode(0)->getPEQSNode();
         PEQNode* band = *bank->getPEQNode(0);
-        const QByteArray before = band->serialize();
-        QByteArray typeNine = before;
+        const QByteArray bandBefore = band->serialize(), hpBefore = hp->serialize();
+        QByteArray typeNine = bandBefore, typeEleven = hpBefore;
         typeNine[0] = 9;
-        QVERIFY(!band->deserialize(typeNine) && !band->deserialize(before.left(32)));
-        QCOMPARE(band->serialize(), before);
+        typeEleven[0] = 11;
+        QVERIFY(!band->deserialize(typeNine) && !band->deserialize(bandBefore.left(32)));
+        QVERIFY(!hp->deserialize(typeEleven) && !hp->deserialize(hpBefore.left(85)));
+        // A number that is not finite refuses the whole filter: a band's gain, frequency or
+        // q, a crossover's frequency.
+        for (const float bad : {std::numeric_limits<float>::quiet_NaN(), HUGE_VALF, -HUGE_VALF}) {
+            const QByteArray b(reinterpret_cast<const char*>(&bad), 4);
+            for (int at : {1, 5, 9})
+                QVERIFY(!band->deserialize(QByteArray(bandBefore).replace(at, 4, b)));
+            QVERIFY(!hp->deserialize(QByteArray(hpBefore).replace(2, 4, b)));
+        }
+        QCOMPARE(band->serialize(), bandBefore);
+        QCOMPARE(hp->serialize(), hpBefore);
+
         // A band from the device is taken with its coefficients as sent.
-        QByteArray peak = before;
+        QByteArray peak = bandBefore;
         peak[0] = 3;
         peak.replace(13, 4, QByteArray::fromHex("00008000")); // a1 = 0.5 in 8.24
         QVERIFY(band->deserialize(peak));
         QCOMPARE(band->coefficients().a1, 0.5);
         QCOMPARE(rowTexts(band->treeItem).at(0), QStringLiteral("Type=Peak"));
         QCOMPARE(rowTexts(band->treeItem->child(4)).at(0), QStringLiteral("A1=0.5"));
-
-        QByteArray xover = hp->serialize();
-        xover[0] = 11;
-        QVERIFY(!hp->deserialize(xover) && !hp->deserialize(xover.left(85)));
-        xover[0] = 6;
-        QVERIFY(hp->deserialize(xover));
+        typeEleven[0] = 6;
+        QVERIFY(hp->deserialize(typeEleven));
         QCOMPARE(rowTexts(hp->treeItem).at(0), QStringLiteral("Type=Linkwitz-Riley, 24 dB/oct"));
 
         const PEQParams outside = bank->getPEQParams(5);

@@ -261,7 +261,7 @@ private Q_SLOTS:
         }
         QCOMPARE(VolumeMeter::cachedBackgroundCount(), before);
     }
-    void versionsAndSharedHandles()
+    void aboutDialogVersionsAndSharedHandles()
     {
         AboutDialog dialog;
         QCOMPARE(dialog.findChild<QLabel*>("toolVersion")->text(), QStringLiteral("1.3.8"));
@@ -273,12 +273,9 @@ private Q_SLOTS:
         auto again = dialog.getVersionLabels();
         QCOMPARE(labels.first.use_count(), 2L);
         QCOMPARE(again.second.get(), labels.second.get());
-    }
 
-    // Whichever of the window and the handles goes first, each label is freed exactly
-    // once (the sanitizer build catches a double or missing free).
-    void labelsFreedOnce()
-    {
+        // Whichever of the window and the handles goes first, each label is freed exactly
+        // once (the sanitizer build catches a double or missing free).
         for (bool windowFirst : {true, false}) {
             auto* window = new QWidget;
             auto labels = (new AboutDialog(window))->getVersionLabels();

@@ -1,33 +1,38 @@
+#include "aboutdialog.h"
 #include "customcheckbox.h"
 #include "customcombobox.h"
 #include "customdoublespinbox.h"
-#include "customlineedit.h"
-#include "custompushbutton.h"
 #include "customslider.h"
+#include "piecewiselinear.h"
+#include "volumemeter.h"
+#include "volumeslider.h"
 
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QtTest>
+#include <cmath>
+#include <limits>
 
 namespace {
 
-// A spin box's reports in order: "ask" and "announce" carry the delta (with and without the
-// consent flag), "value" the finished value.
+// A spin box's or slider's reports in order: "ask" and "announce" carry the delta (with and
+// without the consent flag), "value" the finished value.
 struct EditLog
 {
     QStringList log;
     bool refuse = false;
 
-    explicit EditLog(CustomDoubleSpinBox* sb)
+    template <typename W> explicit EditLog(W* w)
     {
-        QObject::connect(sb, &CustomDoubleSpinBox::editingFinishedWithDelta,
-                         [this](double delta, bool* ok) {
-                             log << QStringLiteral("%1 %2").arg(ok ? "ask" : "announce").arg(delta);
-                             if (ok && refuse)
-                                 *ok = false;
-                         });
-        QObject::connect(sb, &CustomDoubleSpinBox::editingFinishedWithValue,
+        QObject::connect(w, &W::editingFinishedWithDelta, [this](double delta, bool* ok) {
+            log << QStringLiteral("%1 %2").arg(ok ? "ask" : "announce").arg(delta);
+            if (ok && refuse)
+                *ok = false;
+        });
+        QObject::connect(w, &W::editingFinishedWithValue,
                          [this](double v) { log << QStringLiteral("value %1").arg(v); });
     }
 };
@@ -41,8 +46,16 @@ void typeAndReturn(CustomDoubleSpinBox* sb, const QString& text)
     QTest::keyClick(sb, Qt::Key_Return);
 }
 
+const double notANumber = std::numeric_limits<double>::quiet_NaN();
+
+QRgb pixelAt(VolumeMeter& meter, int y)
+{
+    return meter.grab().toImage().pixel(8, y);
+}
+
 } // namespace
 
+// The input widgets, the volume slider and meter, and the About dialog.
 class TestInputWidgets : public QObject
 {
     Q_OBJECT
@@ -155,6 +168,129 @@ private Q_SLOTS:
         holder->setParent(nullptr);
         holder->setParent(window);
         delete window;
+    }
+    void interpolationAndDecibelMapping()
+    {
+        const PiecewiseLinear f({0, 1, 3}, {10, 20, 0});
+        QVERIFY(f.calcY(-5) == 10.0 && f.calcY(2) == 10.0 && f.calcY(9) == 0.0);
+        // Degenerate tables answer without reading past their ends.
+        QCOMPARE(PiecewiseLinear({}, {}).calcY(1), 0.0);
+        QCOMPARE(PiecewiseLinear({0, 1, 2}, {4, 5}).calcY(5), 5.0);
+
+        QVERIFY(VolumeMeter::tToDb(-1) == 3.0 && VolumeMeter::tToDb(2) == -120.0);
+        QVERIFY(VolumeMeter::dbToT(10) == 0.0 && VolumeMeter::dbToT(-200) == 1.0);
+        QVERIFY(VolumeMeter::dbToT(-6) == 0.25);
+        QVERIFY(std::abs(VolumeMeter::dbToT(-21) - 2.0 / 3) < 1e-12); // top 24 dB: 2/3 of travel
+        QVERIFY(std::abs(VolumeMeter::tToDb(VolumeMeter::dbToT(-47.5)) + 47.5) < 1e-9);
+        QCOMPARE(VolumeMeter::tToColor(VolumeMeter::dbToT(-9)), qRgb(127, 255, 0));
+
+        VolumeSlider vs;
+        auto* slider = vs.findChild<CustomSlider*>(QStringLiteral("slider"));
+        QCOMPARE(slider->maximum(), 1230);
+        QCOMPARE(slider->value(), 1128);
+        QVERIFY(std::abs(vs.getValue()) < 0.05);
+        QVERIFY(!vs.isPossibleValue(3.01) && !vs.isPossibleValue(notANumber));
+        vs.setValueSilently(-6);
+        QCOMPARE(slider->value(), 923); // 922.5 rounded half up
+        vs.setValueSilently(notANumber);
+        QCOMPARE(slider->value(), 923);
+    }
+
+    void dragSendsDeltasAgainstTheLastAcceptedValue()
+    {
+        VolumeSlider vs;
+        auto* slider = vs.findChild<CustomSlider*>(QStringLiteral("slider"));
+        EditLog log(&vs);
+        vs.setValueSilently(-6);
+        QEvent enter(QEvent::Enter);
+        QCoreApplication::sendEvent(slider, &enter);
+        const double start = vs.getValue();
+        // The device moves the fader after the mouse came in; the drag still counts from
+        // where it stood when the mouse entered.
+        vs.setValueSilently(-30);
+        slider->setValue(930);
+        const double first = vs.calcDb(930), second = vs.calcDb(940);
+        slider->setValue(940);
+        const auto edit = [](double delta, double value) {
+            return QStringList({QStringLiteral("ask %1").arg(delta),
+                                QStringLiteral("value %1").arg(value),
+                                QStringLiteral("announce %1").arg(delta)});
+        };
+        QCOMPARE(log.log, edit(first - start, first) + edit(second - first, second));
+        log.refuse = true;
+        slider->setValue(600);
+        QCOMPARE(log.log.size(), 7);
+        QCOMPARE(slider->value(), 940);
+    }
+
+    void meterDimsAboveTheLevel()
+    {
+        VolumeMeter meter;
+        meter.resize(16, 120);
+        meter.setLevel(-130);
+        QVERIFY(pixelAt(meter, 60) != VolumeMeter::tToColor(0.5));
+        meter.setLevel(3);
+        QCOMPARE(pixelAt(meter, 0), VolumeMeter::tToColor(0));
+        // -21 dB sits two thirds down: dimmed above it, bright below; NaN is no level.
+        meter.setLevel(-21);
+        meter.setLevel(notANumber);
+        QVERIFY(pixelAt(meter, 70) != VolumeMeter::tToColor(70.0 / 120));
+        QCOMPARE(pixelAt(meter, 90), VolumeMeter::tToColor(90.0 / 120));
+    }
+
+    void metersOfOneHeightShareOneImage()
+    {
+        const int before = VolumeMeter::cachedBackgroundCount();
+        {
+            VolumeMeter a, b;
+            a.resize(16, 173);
+            b.resize(20, 173);
+            pixelAt(a, 0);
+            pixelAt(b, 0);
+            QCOMPARE(a.getBackground().get(), b.getBackground().get());
+            QCOMPARE(VolumeMeter::cachedBackgroundCount(), before + 1);
+            const QImage* shared = a.getBackground().get();
+            b.resize(16, 181);
+            pixelAt(b, 0);
+            QCOMPARE(a.getBackground().get(), shared);
+            QCOMPARE(VolumeMeter::cachedBackgroundCount(), before + 2);
+            // The last meter of a height moving away frees that height's image.
+            a.resize(16, 181);
+            pixelAt(a, 0);
+            QCOMPARE(VolumeMeter::cachedBackgroundCount(), before + 1);
+        }
+        QCOMPARE(VolumeMeter::cachedBackgroundCount(), before);
+    }
+    void aboutDialogVersionsAndSharedHandles()
+    {
+        AboutDialog dialog;
+        QCOMPARE(dialog.findChild<QLabel*>("toolVersion")->text(), QStringLiteral("1.3.8"));
+        auto labels = dialog.getVersionLabels();
+        QCOMPARE(labels.first.get(), dialog.findChild<QLabel*>("firmwareVersion"));
+        QCOMPARE(labels.second.get(), dialog.findChild<QLabel*>("pluginVersion"));
+        QCOMPARE(labels.first->text() + labels.second->text(), QStringLiteral("??"));
+        // Asking twice hands out the same shared handle, not a second owner.
+        auto again = dialog.getVersionLabels();
+        QCOMPARE(labels.first.use_count(), 2L);
+        QCOMPARE(again.second.get(), labels.second.get());
+
+        // Whichever of the window and the handles goes first, each label is freed exactly
+        // once (the sanitizer build catches a double or missing free).
+        for (bool windowFirst : {true, false}) {
+            auto* window = new QWidget;
+            auto labels = (new AboutDialog(window))->getVersionLabels();
+            const QPointer<QLabel> firmware = labels.first.get(), plugin = labels.second.get();
+            if (windowFirst) {
+                delete window;
+                QVERIFY(plugin);
+                labels.second->setText(QStringLiteral("late")); // the tree may still write
+            }
+            labels = {};
+            QCOMPARE(plugin.isNull(), windowFirst);
+            if (!windowFirst)
+                delete window;
+            QVERIFY(!firmware && !plugin);
+        }
     }
 };
 

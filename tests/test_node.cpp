@@ -1,9 +1,17 @@
 #include "node.h"
+#include "pathaddress.h"
 #include "treewidget.h"
 
+#include <QCheckBox>
 #include <QJsonArray>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTreeWidgetItem>
 #include <QtTest>
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <memory>
 
 namespace {
 
@@ -21,8 +29,40 @@ public:
     double value = 0;
 };
 
+path_tree_item leaf(int id, int param)
+{
+    return make_path_tree_leaf(make_path_segment(id), param);
+}
+
+path_tree_item inner(int id, int list)
+{
+    return make_path_tree_node(make_path_segment(id), list);
+}
+
+// find_param_index on exactly sized heap copies: the sanitizer run catches a read past
+// either end.
+int lookup(const char* hexTree, const char* hexPath)
+{
+    const QByteArray tree = QByteArray::fromHex(hexTree), path = QByteArray::fromHex(hexPath);
+    std::unique_ptr<path_tree_item[]> t(new path_tree_item[tree.size() / 4 + tree.isEmpty()]);
+    std::memcpy(t.get(), tree.constData(), size_t(tree.size()));
+    std::unique_ptr<uint8_t[]> p(new uint8_t[size_t(path.size()) + path.isEmpty()]);
+    std::memcpy(p.get(), path.constData(), size_t(path.size()));
+    return find_param_index(t.get(), tree.size() / 4, p.get(), path.size());
+}
+
+QList<int> drain(TreeWidget& hub)
+{
+    QList<int> out;
+    int index = -1;
+    while (hub.dequeueParamIndex(index))
+        out.append(index);
+    return out;
+}
+
 } // namespace
 
+// Path addressing, the node core and the tree-view hub.
 class TestNode : public QObject
 {
     Q_OBJECT
@@ -40,20 +80,62 @@ class TestNode : public QObject
         parent->children.append(node);
         return node;
     }
-    Node* inner(const char* name, path_segment segment)
+    Node* innerNode(const char* name, path_segment segment)
     {
         return add<Node>(&root, QString::fromLatin1(name), segment, QString());
     }
 
 private Q_SLOTS:
+    void segmentsItemsAndFixedPoint()
+    {
+        uint8_t out[2] = {};
+        QCOMPARE(serialize_path_segment(make_indexed_path_segment(3, 255), out), 2);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(out), 2), QByteArray::fromHex("83ff"));
+        QVERIFY(!path_segment_not_null(make_indexed_path_segment(3, 256)));
+        QVERIFY(!path_tree_item_not_null(leaf(9, 32768)));
+        QVERIFY(!path_tree_item_not_null(inner(9, 32768)));
+        QCOMPARE(path_tree_item_value(inner(9, 32767)), 0xFFFFu);
+        const path_tree_item item = make_path_tree_leaf(make_indexed_path_segment(2, 4), 0x1234);
+        QCOMPARE(QByteArray(reinterpret_cast<const char*>(item.bytes), 4),
+                 QByteArray::fromHex("82043412"));
+
+        // Fixed 8.24 truncates toward zero and saturates; NaN is the lowest value.
+        const double nan = std::numeric_limits<double>::quiet_NaN(), tiny = std::ldexp(1.0, -25);
+        const double in[] = {1.0, -1.0, 128.0, -200.0, 0.5 + tiny, -0.5 - tiny, nan, HUGE_VAL};
+        const uint32_t fixed[] = {0x01000000u, 0xFF000000u, 0x7FFFFFFFu, 0x80000000u,
+                                  0x00800000u, 0xFF800000u, 0x80000000u, 0x7FFFFFFFu};
+        for (int i = 0; i < 8; ++i)
+            QCOMPARE(uint32_t(double_to_fixed_8_24(in[i])), fixed[i]);
+        QCOMPARE(fixed_8_24_to_double(INT32_MIN), -128.0);
+    }
+
+    void lookupStaysInsideTreeAndPath()
+    {
+        // Root: A (id 1, index 1) -> [X id 18 -> 0, Y id 5 -> 1], B (id 33) -> 2.
+        const char* ex = "81010380 21000200 00000000 12000000 05000100 00000000";
+        // Found; a leaf reached before the path ends; empty; a zero byte; a lone indexed byte;
+        // ending on an inner node; an unknown index; an id behind the null item.
+        const char* paths[] = {"810105", "810112", "2105", "", "00", "81", "8101", "810205", "05"};
+        const int found[] = {1, 0, 2, -1, -1, -1, -1, -1, -1};
+        for (int i = 0; i < 9; ++i)
+            QVERIFY2(lookup(ex, paths[i]) == found[i], paths[i]);
+        // A tree of size 0, lists at position 0 and past the end, no end item, a cycle.
+        QCOMPARE(lookup("", "21"), -1);
+        QCOMPARE(lookup("01000080 00000000", "0101"), -1);
+        QCOMPARE(lookup("01000280 00000000", "0101"), -1);
+        QCOMPARE(lookup("01000000 02000100", "03"), -1);
+        QCOMPARE(lookup("01000000 02000100", "02"), 1);
+        QCOMPARE(lookup("01000180 02000180", "0102020202"), -1);
+    }
+
     void flattensTheWorkedExampleAndNamesIt()
     {
-        Node* a = inner("Digital Input 1", make_indexed_path_segment(1, 1));
+        Node* a = innerNode("Digital Input 1", make_indexed_path_segment(1, 1));
         auto* x = add<Leaf>(a, "X", 18);
         auto* y = add<Leaf>(a, "Master-Volume 1", 5);
         add<Leaf>(&root, "B", 33);
         // An unaddressable child and everything below it stay out of the path tree.
-        add<Leaf>(inner("Hidden", NULL_PATH_SEGMENT), "H", 9);
+        add<Leaf>(innerNode("Hidden", NULL_PATH_SEGMENT), "H", 9);
         QCOMPARE(x->paramIndex, 0);
         QCOMPARE(params.size(), 4);
 
@@ -78,7 +160,7 @@ private Q_SLOTS:
 
     void baseJsonSkipsNonSettingsAndToleratesBadMembers()
     {
-        Node* out = inner("Out", make_path_segment(1));
+        Node* out = innerNode("Out", make_path_segment(1));
         auto* gain = add<Leaf>(out, "Gain", 2);
         auto* level = add<Leaf>(out, "Level", 3);
         level->readOnly = true;
@@ -93,6 +175,66 @@ private Q_SLOTS:
         out->readJson(QJsonObject{{"Out", QJsonArray{1, 2}}});
         QCOMPARE(gain->value, 2.0);
         QCOMPARE(level->value, -3.0);
+    }
+    void queueKeepsFirstTouchOrderWithoutDuplicates()
+    {
+        TreeWidget hub;
+        for (int i : {5, 3, 5})
+            hub.enqueueParamIndexForUpdate(i);
+        int index = -1;
+        QVERIFY(hub.dequeueParamIndex(index) && index == 5);
+        hub.enqueueParamIndexForUpdate(5); // touched again after being taken: at the end
+        QCOMPARE(drain(hub), QList<int>({3, 5}));
+        index = 42;
+        QVERIFY(!hub.dequeueParamIndex(index) && index == 42);
+        hub.enqueueParamIndexForUpdate(1);
+        hub.clearQueueOfUpdates();
+        QCOMPARE(drain(hub), QList<int>());
+    }
+
+    void widgetEditsEnqueueOnlyUsableIndices()
+    {
+        TreeWidget hub;
+        QSignalSpy preset(&hub, &TreeWidget::presetChanged);
+        QCheckBox box, bare, wordy;
+        box.setProperty("paramIndex", 17);
+        wordy.setProperty("paramIndex", QStringLiteral("seven"));
+        connect(&box, &QCheckBox::toggled, &hub, &TreeWidget::onCheckboxToggled);
+        for (QCheckBox* b : {&bare, &wordy})
+            connect(b, &QCheckBox::toggled, &hub, &TreeWidget::onWidgetChanged);
+        for (QCheckBox* b : {&box, &bare, &wordy, &box})
+            b->toggle();
+        hub.onWidgetChanged(); // no sender at all
+        hub.onPEQChanged();
+        QCOMPARE(drain(hub), QList<int>({17}));
+        // The preset selector announces itself but never queues.
+        hub.onPresetChanged(2);
+        QCOMPARE(preset.count(), 1);
+        QCOMPARE(drain(hub), QList<int>());
+    }
+
+    void buttonsAnnounceTheirChannelOrNode()
+    {
+        TreeWidget hub;
+        QSignalSpy xover(&hub, &TreeWidget::xoverButtonClicked);
+        QSignalSpy peq(&hub, &TreeWidget::peqButtonClicked);
+        QPushButton xoverButton, peqButton, odd;
+        xoverButton.setProperty("channelIndex", 4);
+        connect(&xoverButton, &QPushButton::clicked, &hub, &TreeWidget::onXoverButtonClicked);
+        xoverButton.click();
+        QCOMPARE(xover.at(0).at(0).toInt(), 4);
+        auto* fakeNode = reinterpret_cast<PEQSNode*>(quintptr(0x1000));
+        peqButton.setProperty("peqsNode", QVariant::fromValue(fakeNode));
+        // A property that does not convert still announces the click, with no node.
+        odd.setProperty("peqsNode", QStringLiteral("not a node"));
+        for (QPushButton* b : {&peqButton, &odd}) {
+            connect(b, &QPushButton::clicked, &hub, &TreeWidget::onPEQButtonClicked);
+            b->click();
+        }
+        QCOMPARE(peq.count(), 2);
+        QCOMPARE(peq.at(0).at(0).value<PEQSNode*>(), fakeNode);
+        QCOMPARE(peq.at(1).at(0).value<PEQSNode*>(), static_cast<PEQSNode*>(nullptr));
+        QCOMPARE(drain(hub), QList<int>());
     }
 };
 

@@ -80,10 +80,7 @@ private Q_SLOTS:
         Fixture f;
         auto* label = f.add<LabelNode>();
         QSignalSpy announced(&f.hub, &TreeWidget::channelLabelChanged);
-        const QByteArray sub = hex("53000000"    // S
-                                   "75000000"    // u
-                                   "62000000") + // b
-                               QByteArray(52, '\0');
+        const QByteArray sub = hex("53000000 75000000 62000000") + QByteArray(52, '\0'); // "Sub"
         QVERIFY(label->deserialize(sub));
         QCOMPARE(label->text(), QStringLiteral("Sub"));
         QCOMPARE(label->serialize(), sub);
@@ -137,27 +134,35 @@ private Q_SLOTS:
         auto* own = f.widgetOf<CustomDoubleSpinBox>(volume);
         CustomDoubleSpinBox sb;
         VolumeSlider vs;
-        auto* fader = vs.findChild<CustomSlider*>(QStringLiteral("slider"));
         volume->bind(&sb, &vs);
-        const struct
-        {
-            const char* bytes;
-            double shown;
-        } floats[] = {{"0000c03f", 1.5}, {"00002041", 3.0}, {"ae47a1bf", -1.3}, {"0000c0c0", -6.0}};
-        for (const auto& c : floats) { // 1.5; 10 clamped; -1.26 rounded; -6
-            QVERIFY(volume->deserialize(hex(c.bytes)));
-            QCOMPARE(sb.value(), c.shown);
+        // 1.5; 10 clamped; -1.26 rounded; -6.
+        const std::pair<const char*, double> floats[] = {
+            {"0000c03f", 1.5}, {"00002041", 3.0}, {"ae47a1bf", -1.3}, {"0000c0c0", -6.0}};
+        for (const auto& [bytes, shown] : floats) {
+            QVERIFY(volume->deserialize(hex(bytes)));
+            QCOMPARE(sb.value(), shown);
         }
         QCOMPARE(volume->serialize(), hex("0000c0c0"));
-        QCOMPARE(fader->value(), 923);
+        QCOMPARE(vs.findChild<CustomSlider*>(QStringLiteral("slider"))->value(), 923);
         // NaN and infinities are refused: the spin box would take NaN as +3 dB.
         for (const char* bad : {"0000c07f", "0000807f", "000080ff", "0000c0", "0000c03f00"})
             QVERIFY2(refuses(volume, hex(bad)), bad);
         volume->readJson(QJsonObject{{"Volume", "2"}});
         volume->readJson(QJsonObject{{"Volume", true}});
+        volume->readJson(QJsonObject{{"Volume", qInf()}});
         QCOMPARE(own->value(), -6.0);
         volume->readJson(QJsonObject{{"Volume", -12.0}});
         QCOMPARE(sb.value(), -12.0);
+        // What rounds to zero is a plain zero, never "-0.0" shown or 80 00 00 00 sent.
+        for (const char* negative : {"00606088", "00000080"}) { // -6.8e-34, -0.0
+            QVERIFY(volume->deserialize(hex(negative)));
+            QCOMPARE(volume->serialize(), hex("00000000"));
+        }
+        volume->readJson(QJsonObject{{"Volume", -1e-9}});
+        QCOMPARE(volume->serialize(), hex("00000000"));
+        QVERIFY(!own->text().contains(QLatin1Char('-')));
+        volume->readJson(QJsonObject{{"Volume", -0.06}});
+        QCOMPARE(volume->value(), -0.1); // still rounds away from zero
         QVERIFY(f.drain().isEmpty());
 
         // A user edit is one write, and every mirror follows.
@@ -217,20 +222,15 @@ private Q_SLOTS:
         Fixture f;
         auto* level = f.add<LevelNode>();
         auto* bar = f.widgetOf<QProgressBar>(level);
-        VolumeSlider vs;
-        level->bind(&vs);
-        const struct
-        {
-            const char* bytes;
-            const char* text;
-        } levels[] = {{"000048c3", "-150 dB"}, // -200
-                      {"33334bc1", "-12 dB"},  // -12.7
-                      {"0000c07f", "-12 dB"},  // NaN: accepted, ignored
-                      {"000080ff", "-150 dB"}, // -infinity: the floor
-                      {"00004040", "3 dB"}};   // no upper limit
-        for (const auto& c : levels) {
-            QVERIFY(level->deserialize(hex(c.bytes)));
-            QCOMPARE(bar->text(), QLatin1String(c.text));
+        const std::pair<const char*, const char*> levels[] = {
+            {"000048c3", "-150 dB"}, // -200
+            {"33334bc1", "-12 dB"},  // -12.7
+            {"0000c07f", "-12 dB"},  // NaN: accepted, ignored
+            {"000080ff", "-150 dB"}, // -infinity: the floor
+            {"00004040", "3 dB"}};   // no upper limit
+        for (const auto& [bytes, text] : levels) {
+            QVERIFY(level->deserialize(hex(bytes)));
+            QCOMPARE(bar->text(), QLatin1String(text));
         }
         QVERIFY(!level->deserialize(hex("0000")));
         QVERIFY(f.drain().isEmpty());

@@ -1,0 +1,273 @@
+#include "peqdesign.h"
+#include "responsecalc.h"
+#include "xoverdesign.h"
+
+#include <QtTest>
+#include <complex>
+#include <cstring>
+
+namespace {
+
+const double pi = 3.14159265358979323846;
+
+// H(z) = (b0 + b1 z^-1 + b2 z^-2) / (1 - a1 z^-1 - a2 z^-2) on the unit circle at 192 kHz,
+// evaluated directly, apart from the gain calculators under test.
+std::complex<double> response(const IIRCoeffs& c, double f)
+{
+    const std::complex<double> z1 = std::polar(1.0, -2.0 * pi * f / 192000.0), z2 = z1 * z1;
+    return (c.b0 + c.b1 * z1 + c.b2 * z2) / (1.0 - c.a1 * z1 - c.a2 * z2);
+}
+
+std::complex<double> response(const XoverCoeffs& c, double f)
+{
+    std::complex<double> h = 1.0;
+    for (const IIRCoeffs& section : c.sections)
+        h *= response(section, f);
+    return h;
+}
+
+template <typename C> double dbAt(const C& c, double f)
+{
+    return 20.0 * std::log10(std::abs(response(c, f)));
+}
+
+bool sameBits(const IIRCoeffs& x, const IIRCoeffs& y)
+{
+    return std::memcmp(&x, &y, sizeof(IIRCoeffs)) == 0;
+}
+
+XoverCoeffs xover(XoverType type, bool highpass, double f)
+{
+    return calcXoverCoeffs(XoverParams{type, highpass, f});
+}
+
+IIRCoeffs peq(PEQType type, double f, double gain, double q)
+{
+    return calcPEQCoeffs(PEQParams{type, f, gain, q});
+}
+
+template <typename Repr> QByteArray bytesOf(const Repr& repr)
+{
+    return QByteArray(reinterpret_cast<const char*>(&repr), sizeof repr);
+}
+
+// (0, 0, 1, 0, 0) in fixed 8.24: 0, 0, 16777216, 0, 0.
+const QByteArray unityHex = "0000000000000000000000010000000000000000";
+
+} // namespace
+
+class TestDsp : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    // Worked out separately with IEEE doubles from the same constants and order of
+    // operations; the device and saved settings rely on these exact values.
+    void exactCoefficients()
+    {
+        // At 2073 Hz the divisor 2.0000000000000004 gives other bits than 2.0 would.
+        const XoverCoeffs bw18 = xover(XoverType::BW_18, true, 2073.0);
+        const struct
+        {
+            IIRCoeffs actual, expected;
+        } cases[] = {
+            {bw18.sections[0],
+             {0x1.ee138ee5d32edp+0, -0x1.de6e530d3cc5dp-1, 0x1.eea55c3638c8ep-1,
+              -0x1.eea55c3638c8ep+0, 0x1.eea55c3638c8ep-1}},
+            {peq(PEQType::LOW_SHELF, 100.0, 6.0, 0.7),
+             {0x1.fefe39420a986p+0, -0x1.fdfd706926fd8p-1, 0x1.0035313b05335p+0,
+              -0x1.fefdfa15c206cp+0, 0x1.fd938c4badba3p-1}},
+            // Base 2.718, not e; gain and q play no part.
+            {peq(PEQType::AP, 1000.0, 3.0, 2.0),
+             {0x1.ef8488a2fb947p-1, 0.0, -0x1.ef8488a2fb947p-1, 1.0, 0.0}},
+        };
+        for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i)
+            QVERIFY2(sameBits(cases[i].actual, cases[i].expected), qPrintable(QString::number(i)));
+
+        // No filter and unknown codes are unity; real designs fill only what they need.
+        for (uint32_t code : {0u, 11u, 0xFFFFFFFFu})
+            for (const IIRCoeffs& s : xover(XoverType(code), true, 1000.0).sections)
+                QVERIFY(sameBits(s, IIRCoeffs()));
+        for (uint32_t code : {0u, 9u, 0xFFFFFFFFu})
+            QVERIFY(sameBits(peq(PEQType(code), 1000.0, 6.0, 1.0), IIRCoeffs()));
+        for (uint32_t code = 1; code <= 10; ++code) {
+            const XoverCoeffs x = xover(XoverType(code), false, 3000.0);
+            QVERIFY(!sameBits(x.sections[0], IIRCoeffs()) && sameBits(x.sections[3], IIRCoeffs()));
+        }
+    }
+
+    void butterworthMatchesTheIdealResponse()
+    {
+        const XoverType types[] = {XoverType::BW_6, XoverType::BW_12, XoverType::BW_18,
+                                   XoverType::BW_24};
+        for (int n = 1; n <= 4; ++n) {
+            for (bool hp : {false, true}) {
+                for (double corner : {50.0, 1000.0, 12000.0}) {
+                    const XoverCoeffs c = xover(types[n - 1], hp, corner);
+                    for (double f : {20.0, corner * 0.5, corner, corner * 2.0, 20000.0}) {
+                        // The ideal magnitude after the bilinear transform.
+                        const double r = std::tan(pi * f / 192e3) / std::tan(pi * corner / 192e3);
+                        const double ref =
+                            -10.0 * std::log10(1.0 + std::pow(hp ? 1 / r : r, 2 * n));
+                        QVERIFY(ref < -150.0 || std::abs(dbAt(c, f) - ref) < 1e-6);
+                    }
+                }
+            }
+        }
+    }
+
+    void physicalFacts()
+    {
+        const double third = 20 * std::log10(1 / std::sqrt(3.0));
+        const struct
+        {
+            const char* what;
+            double actual, expected, tolerance;
+        } facts[] = {
+            {"BW_12 at its corner", dbAt(xover(XoverType::BW_12, false, 1000), 1000), -3.0103,
+             1e-4},
+            {"LR_24 at its corner", dbAt(xover(XoverType::LR_24, false, 700), 700), -6.0206, 1e-4},
+            {"BS_12 reads its Q", dbAt(xover(XoverType::BS_12, false, 1000), 1000), third, 1e-9},
+            {"CH_12 lowpass DC", dbAt(xover(XoverType::CH_12, false, 1000), 0), -3.0, 1e-9},
+            {"CH_12 highpass top", dbAt(xover(XoverType::CH_12, true, 1000), 96000), -3.0, 1e-9},
+            {"PEAK at its centre", dbAt(peq(PEQType::PEAK, 1000, 6, 1), 1000), 6, 1e-6},
+            {"low shelf DC", dbAt(peq(PEQType::LOW_SHELF, 1000, -12, 0.7), 0), -12, 1e-9},
+            {"low shelf corner", dbAt(peq(PEQType::LOW_SHELF, 1000, 4.5, 0.7), 1000), 2.25, 1e-9},
+            {"high shelf top", dbAt(peq(PEQType::HIGH_SHELF, 1000, 12, 0.7), 96000), 12, 1e-9},
+        };
+        for (const auto& f : facts)
+            QVERIFY2(std::abs(f.actual - f.expected) < f.tolerance, f.what);
+        // CH_24: unity at the passband's far end, under 0.4 dB of ripple up to the corner,
+        // below -75 dB three octaves into the stopband.
+        for (bool hp : {false, true}) {
+            const XoverCoeffs c = xover(XoverType::CH_24, hp, 1000.0);
+            QVERIFY(std::abs(response(c, hp ? 96000.0 : 0.0) - 1.0) < 1e-12);
+            for (double octaves : {0.0, 0.5, 1.0, 2.0, 3.0})
+                QVERIFY(std::abs(dbAt(c, 1000.0 * std::pow(2.0, hp ? octaves : -octaves))) < 0.4);
+            QVERIFY(dbAt(c, hp ? 125.0 : 8000.0) < -75.0);
+        }
+        // Polarity at Nyquist: the highpasses pass 1 there, only BW_18 inverts; DC is blocked.
+        for (XoverType t : {XoverType::BW_6, XoverType::BW_12, XoverType::BW_24, XoverType::LR_12})
+            QVERIFY(std::abs(response(xover(t, true, 1000), 96000) - 1.0) < 1e-9);
+        QVERIFY(std::abs(response(xover(XoverType::BW_18, true, 1000), 96000) + 1.0) < 1e-9);
+        QVERIFY(std::abs(response(xover(XoverType::BW_12, true, 1000), 0)) < 1e-12);
+
+        // 0 dB is flat, all-passes are flat at any q.
+        for (PEQType t : {PEQType::LOW_SHELF, PEQType::HIGH_SHELF, PEQType::PEAK}) {
+            const IIRCoeffs c = peq(t, 500.0, 0.0, 2.0);
+            QVERIFY(std::abs(c.b0 - 1.0) < 1e-14);
+            QVERIFY(std::abs(c.b1 + c.a1) < 1e-14 && std::abs(c.b2 + c.a2) < 1e-14);
+        }
+        for (double f : {10.0, 1000.0, 25000.0, 90000.0})
+            for (PEQType t : {PEQType::AP, PEQType::AP2})
+                QVERIFY(std::abs(dbAt(peq(t, 1000.0, 6, f / 1000), f)) < 1e-10);
+        for (bool hp : {false, true}) {
+            const XoverCoeffs c = xover(hp ? XoverType::BS_24 : XoverType::LR_24, hp, 700.0);
+            QVERIFY(sameBits(c.sections[0], c.sections[1]));
+            // The second-order bands are the crossover's BW_12 and ignore gain and q.
+            const IIRCoeffs ref = xover(XoverType::BW_12, hp, 2500.0).sections[0];
+            QVERIFY(sameBits(peq(hp ? PEQType::HP12 : PEQType::LP12, 2500.0, 12.0, 40.0), ref));
+        }
+        QVERIFY(sameBits(peq(PEQType::SUBWOOFER, 60.0, 7.5, 0.9),
+                         peq(PEQType::LOW_SHELF, 60.0, 7.5, 0.9)));
+    }
+
+    // Every design type, at corners across the dialogs' range, against H(e^jw) itself. The
+    // precomputed polynomial loses some accuracy deep in a stopband and for very narrow bands
+    // at low frequencies; a wrong term would be off by far more than 1e-3 dB.
+    void gainCalculatorsMatchDirectEvaluation()
+    {
+        const QList<FreqPair> grid = makeFreqsRange(10.0, 30000.0, 0.01);
+        auto check = [](double gain, double ref, double f) {
+            QVERIFY2(ref < -120.0 || std::abs(gain - ref) < 1e-3, qPrintable(QString::number(f)));
+        };
+        for (double f0 : {20.0, 440.0, 3000.0, 25000.0}) {
+            for (uint32_t type = 0; type <= 10; ++type) {
+                for (bool hp : {false, true}) {
+                    const XoverCoeffs c = calcXoverCoeffs(XoverParams{XoverType(type), hp, f0});
+                    for (const FreqPair& p : grid)
+                        check(XoverGainCalc(c).calcGain(p.frequency), dbAt(c, p.frequency),
+                              p.frequency);
+                }
+            }
+            for (uint32_t type = 0; type <= 8; ++type) {
+                for (double q : {0.5, 3.0, 50.0}) {
+                    const PEQCoeffs c = calcPEQCoeffs(PEQParams{PEQType(type), f0, -7.5, q});
+                    for (const FreqPair& p : grid)
+                        check(IIRGainCalc(c).calcGain(p.frequency), dbAt(IIRCoeffs(c), p.frequency),
+                              p.frequency);
+                }
+            }
+        }
+        QCOMPARE(IIRGainCalc().calcGain(1000.0), 0.0);
+    }
+
+    void frequencyGrid()
+    {
+        const QList<FreqPair> grid = makeFreqsRange(10.0, 30000.0, 0.01);
+        QCOMPARE(grid.size(), 348);
+        QVERIFY(grid.first().frequency == 10.0 && grid.first().logFrequency == 1.0);
+        QVERIFY(std::abs(grid.last().frequency - 29512.0) < 1.0);
+        for (const FreqPair& p : grid)
+            QVERIFY(std::abs(std::log10(p.frequency) - p.logFrequency) < 1e-12);
+        QVERIFY(makeFreqsRange(1000.0, 1000.0, 0.01).isEmpty());
+        QVERIFY(makeFreqsRange(2000.0, 1000.0, 0.01).isEmpty());
+        QCOMPARE(makeFreqsRange(100.0, 1000.0, 1.5).size(), 1);
+        // A step that never advances must not loop for ever.
+        for (double step : {0.0, -0.01, 1e-300})
+            QCOMPARE(makeFreqsRange(10.0, 30000.0, step).size(), 1);
+    }
+
+    // Wire records; every byte starts as 0xEE, so bytes a writer skips would show.
+    void wireRecords()
+    {
+        XoverCoeffs coeffs;
+        coeffs.sections[0] = IIRCoeffs{0.5, -0.25, 1.0, -1.0, 1.0 / 16777216.0};
+        xover_repr_t repr;
+        std::memset(&repr, 0xEE, sizeof repr);
+        XoverParams{XoverType::BW_6, true, 1000.1}.toRepr(repr);
+        coeffs.toRepr(repr);
+        // BW_6, highpass, 1000.1 Hz as a single; a1 0.5, a2 -0.25, b0 1, b1 -1, b2 2^-24.
+        QCOMPARE(bytesOf(repr),
+                 QByteArray::fromHex("01 01 66067a44 00008000 0000c0ff 00000001 000000ff 01000000" +
+                                     unityHex + unityHex + unityHex));
+        XoverParams back;
+        QVERIFY(back.fromRepr(repr));
+        QVERIFY(back.type == XoverType::BW_6 && back.highpass);
+        QCOMPARE(back.frequency, 1000.0999755859375); // the nearest single, not 1000.1
+
+        repr.type = 10;
+        repr.highpass = 2; // anything but 1 is a lowpass
+        QVERIFY(back.fromRepr(repr));
+        QVERIFY(back.type == XoverType::BS_24 && !back.highpass);
+        for (uint8_t bad : {uint8_t(11), uint8_t(255)}) {
+            repr.type = bad;
+            QVERIFY(!back.fromRepr(repr));
+            QVERIFY(back.type == XoverType::BS_24 && back.frequency == 1000.0999755859375);
+        }
+        // A one-section design still carries four sections.
+        calcXoverCoeffs(XoverParams{XoverType::BW_12, false, 1000.0}).toRepr(repr);
+        QCOMPARE(bytesOf(repr).mid(26), QByteArray::fromHex(unityHex + unityHex + unityHex));
+
+        PEQCoeffs peqCoeffs;
+        peqCoeffs.a1 = -1.5;
+        peqCoeffs.b2 = 0.75;
+        peq_repr_t band;
+        std::memset(&band, 0xEE, sizeof band);
+        PEQParams{PEQType::PEAK, 1000.1, -3.5, 0.707}.toRepr(band);
+        peqCoeffs.toRepr(band);
+        // PEAK, gain -3.5 dB before the frequency 1000.1 Hz, q 0.707; a1 -1.5, b0 1, b2 0.75.
+        QCOMPARE(bytesOf(band), QByteArray::fromHex("03 000060c0 66067a44 f4fd343f 000080fe "
+                                                    "00000000 00000001 00000000 0000c000"));
+        band.type = 8;
+        PEQParams bandBack;
+        QVERIFY(bandBack.fromRepr(band));
+        QVERIFY(bandBack.type == PEQType::SUBWOOFER && bandBack.gain == -3.5 &&
+                bandBack.q == double(0.707f));
+        band.type = 9;
+        QVERIFY(!bandBack.fromRepr(band));
+        QCOMPARE(bandBack.type, PEQType::SUBWOOFER);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestDsp)
+#include "test_dsp.moc"

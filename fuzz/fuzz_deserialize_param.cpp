@@ -6,39 +6,8 @@
 // numbers.
 #include "fuzzapplication.h"
 #include "fuzzinput.h"
-#include "paramtree.h"
-#include "treewidget.h"
-
-#include <QJsonObject>
-#include <cmath>
 
 namespace {
-
-struct Model
-{
-    TreeWidget hub;
-    ParamTree tree{&hub};
-};
-
-ParamTree& paramTree()
-{
-    ensureApplication();
-    static Model* model = new Model;
-    return model->tree;
-}
-
-bool allNumbersFinite(const QJsonObject& object)
-{
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        if (it.value().isObject() && !allNumbersFinite(it.value().toObject()))
-            return false;
-        if (it.value().isDouble() && !std::isfinite(it.value().toDouble()))
-            return false;
-        if (it.value().isNull())
-            return false;
-    }
-    return true;
-}
 
 void deserializeOne(ParamTree& tree, ParamTree::ParamSubset subset, int index,
                     const QByteArray& value)
@@ -52,8 +21,7 @@ void deserializeOne(ParamTree& tree, ParamTree::ParamSubset subset, int index,
     }
     const QByteArray after = node->serialize();
     FUZZ_CHECK(after.size() == before.size());
-    FUZZ_CHECK(tree.deserializeParam(subset, index, after));
-    FUZZ_CHECK(node->serialize() == after);
+    FUZZ_CHECK(tree.deserializeParam(subset, index, after) && node->serialize() == after);
     // Whatever the device sent must still save as a file that loads again.
     QJsonObject saved;
     node->constructJson(saved);
@@ -64,19 +32,14 @@ void deserializeOne(ParamTree& tree, ParamTree::ParamSubset subset, int index,
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    ParamTree& tree = paramTree();
+    ParamTree& tree = fuzzParamTree();
     FuzzInput input(data, size);
     const auto subset = ParamTree::ParamSubset(input.byte() % 3);
     const int index = input.byte();
-    const QByteArray value = input.rest();
-
+    const QByteArray value = input.bytes();
     const int count = tree.subsetToList(subset)->size();
-    if (index < count) {
-        deserializeOne(tree, subset, index, value);
-    } else {
-        for (int i = 0; i < count; ++i)
-            deserializeOne(tree, subset, i, value);
-    }
+    for (int i = index < count ? index : 0; i < (index < count ? index + 1 : count); ++i)
+        deserializeOne(tree, subset, i, value);
     FUZZ_CHECK(!tree.deserializeParam(subset, count, value));
     FUZZ_CHECK(!tree.deserializeParam(subset, -1, value));
     return 0;

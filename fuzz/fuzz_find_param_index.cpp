@@ -4,109 +4,83 @@
 // items; bit 1 then XORs the input's items over it.
 #include "fuzzapplication.h"
 #include "fuzzinput.h"
-#include "paramtree.h"
-#include "treewidget.h"
 
 #include <memory>
 #include <vector>
 
 namespace {
 
+unsigned word(uint8_t low, uint8_t high)
+{
+    return low | unsigned(high) << 8;
+}
+
 int expectedIndex(const std::vector<path_tree_item>& tree, const QByteArray& path)
 {
     size_t list = 0;
-    for (int pos = 0;;) {
-        if (pos >= path.size())
+    for (int pos = 0; pos < path.size() && path[pos] != 0;) {
+        // A key is one byte, or two when the first has its top bit set.
+        const bool wide = uint8_t(path[pos]) & 0x80;
+        if (wide && pos + 1 >= path.size())
             return -1;
-        const uint8_t b = uint8_t(path[pos]);
-        if (b == 0)
+        const unsigned key = word(uint8_t(path[pos]), wide ? uint8_t(path[pos + 1]) : 0);
+        pos += wide ? 2 : 1;
+        size_t i = list; // the list ends at an item with a zero first byte
+        while (i < tree.size() && tree[i].bytes[0] != 0 &&
+               word(tree[i].bytes[0], tree[i].bytes[1]) != key)
+            ++i;
+        if (i >= tree.size() || tree[i].bytes[0] == 0)
             return -1;
-        unsigned key = b;
-        if (b & 0x80) {
-            if (pos + 1 >= path.size())
-                return -1;
-            key |= unsigned(uint8_t(path[pos + 1])) << 8;
-            pos += 2;
-        } else {
-            pos += 1;
-        }
-        size_t i = list;
-        for (; i < tree.size(); ++i) {
-            if (tree[i].bytes[0] == 0)
-                return -1;
-            if ((tree[i].bytes[0] | unsigned(tree[i].bytes[1]) << 8) == key)
-                break;
-        }
-        if (i >= tree.size())
-            return -1;
-        const unsigned value = tree[i].bytes[2] | unsigned(tree[i].bytes[3]) << 8;
+        const unsigned value = word(tree[i].bytes[2], tree[i].bytes[3]);
         if (!(value & 0x8000))
             return int(value);
         list = value & 0x7FFF;
         if (list == 0 || list >= tree.size())
             return -1;
     }
-}
-
-struct DeviceTree
-{
-    TreeWidget hub;
-    ParamTree tree{&hub};
-    QVector<path_tree_item> items = tree.constructPathTree();
-};
-
-DeviceTree& deviceTree()
-{
-    ensureApplication();
-    static DeviceTree* device = new DeviceTree;
-    return *device;
+    return -1;
 }
 
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
+    static const QVector<path_tree_item> device = fuzzParamTree().constructPathTree();
     FuzzInput input(data, size);
     const uint8_t mode = input.byte();
     const QByteArray path = input.bytes(input.byte());
-
-    std::vector<path_tree_item> tree;
     const bool onDevice = mode & 1;
-    if (onDevice) {
-        const QVector<path_tree_item>& items = deviceTree().items;
-        tree.assign(items.begin(), items.end());
-    }
-    for (size_t i = 0; input.remaining() >= 4; ++i) {
-        const QByteArray bytes = input.bytes(4);
-        path_tree_item item = {
-            {uint8_t(bytes[0]), uint8_t(bytes[1]), uint8_t(bytes[2]), uint8_t(bytes[3])}};
+    std::vector<path_tree_item> tree;
+    if (onDevice)
+        tree.assign(device.begin(), device.end());
+    for (size_t i = 0;; ++i) {
+        const QByteArray b = input.bytes(4);
+        if (b.size() < 4)
+            break;
+        const path_tree_item item = {{uint8_t(b[0]), uint8_t(b[1]), uint8_t(b[2]), uint8_t(b[3])}};
         if (!onDevice)
             tree.push_back(item);
         else if ((mode & 2) && i < tree.size())
-            for (int b = 0; b < 4; ++b)
-                tree[i].bytes[b] ^= item.bytes[b];
+            for (int k = 0; k < 4; ++k)
+                tree[i].bytes[k] ^= item.bytes[k];
     }
 
     // Exact-size heap copies, so that a read past either end is caught.
-    std::unique_ptr<path_tree_item[]> treeCopy(new path_tree_item[tree.size()]);
-    std::copy(tree.begin(), tree.end(), treeCopy.get());
-    std::unique_ptr<uint8_t[]> pathCopy(new uint8_t[size_t(path.size())]);
-    std::copy(path.begin(), path.end(), pathCopy.get());
-
-    const int found =
-        find_param_index(treeCopy.get(), int(tree.size()), pathCopy.get(), path.size());
+    std::unique_ptr<path_tree_item[]> items(new path_tree_item[tree.size()]);
+    std::copy(tree.begin(), tree.end(), items.get());
+    std::unique_ptr<uint8_t[]> bytes(new uint8_t[size_t(path.size())]);
+    std::copy(path.begin(), path.end(), bytes.get());
+    const int n = int(tree.size());
+    const int found = find_param_index(items.get(), n, bytes.get(), path.size());
     FUZZ_CHECK(found == expectedIndex(tree, path));
-    FUZZ_CHECK(found >= -1 && found < 32768);
     // Sizes that cannot be right are refused, not trusted.
-    FUZZ_CHECK(
-        find_param_index(treeCopy.get(), -int(tree.size()) - 1, pathCopy.get(), path.size()) == -1);
-    FUZZ_CHECK(find_param_index(treeCopy.get(), int(tree.size()), pathCopy.get(), -1) == -1);
+    FUZZ_CHECK(find_param_index(items.get(), -n - 1, bytes.get(), path.size()) == -1);
+    FUZZ_CHECK(find_param_index(items.get(), n, bytes.get(), -1) == -1);
 
     // On the device's own tree a parameter is found only by a path that starts with its own.
     if (onDevice && !(mode & 2) && found >= 0) {
-        Node* node = deviceTree().tree.getParamNode(ParamTree::All, found);
-        FUZZ_CHECK(node);
-        FUZZ_CHECK(path.startsWith(node->makePath()));
+        Node* node = fuzzParamTree().getParamNode(ParamTree::All, found);
+        FUZZ_CHECK(node && path.startsWith(node->makePath()));
     }
     return 0;
 }

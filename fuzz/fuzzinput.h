@@ -22,22 +22,16 @@ class FuzzInput
 {
 public:
     FuzzInput(const uint8_t* data, size_t size) : data(data), size(size) {}
-
     bool atEnd() const { return pos >= size; }
-    int remaining() const { return int(size - pos); }
-
     uint8_t byte() { return pos < size ? data[pos++] : 0; }
-
-    // Up to `count` bytes, fewer when the input ends first.
-    QByteArray bytes(int count)
+    // Up to `count` bytes, fewer when the input ends first; all that is left by default.
+    QByteArray bytes(size_t count = SIZE_MAX)
     {
-        const size_t n = count < 0 ? 0 : qMin(size_t(count), size - pos);
+        const size_t n = qMin(count, size - qMin(pos, size));
         const QByteArray result(reinterpret_cast<const char*>(data + pos), int(n));
         pos += n;
         return result;
     }
-
-    QByteArray rest() { return bytes(remaining()); }
 
 private:
     const uint8_t* data;

@@ -39,14 +39,20 @@ bool LabelNode::deserialize(const QByteArray& data)
 {
     if (data.size() != labelLength * 4)
         return false;
-    QVector<uint> codePoints;
+    // Code point by code point: QString::fromUcs4 takes a leading U+FEFF for a byte-order
+    // mark and reads one out of range as other characters, so a label would not read back.
+    QString text;
     for (int i = 0; i < labelLength; ++i) {
         const quint32 c = qFromLittleEndian<quint32>(data.constData() + 4 * i);
         if (c == 0)
             break;
-        codePoints.append(c);
+        if (c > 0xFFFF && c <= 0x10FFFF)
+            text.append(QChar(QChar::highSurrogate(c))).append(QChar(QChar::lowSurrogate(c)));
+        else
+            text.append(c > 0xFFFF || QChar::isSurrogate(c) ? QChar(QChar::ReplacementCharacter)
+                                                            : QChar(ushort(c)));
     }
-    editor->setTextAndEmitValue(QString::fromUcs4(codePoints.constData(), codePoints.size()));
+    editor->setTextAndEmitValue(text);
     return true;
 }
 

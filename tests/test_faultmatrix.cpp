@@ -1,9 +1,7 @@
 // Each long operation against each fault of the emulated processor: the operation ends
 // in time, reports what happened, keeps what a bad reply did not carry, and once the
 // fault is gone the window comes back to the device's values.
-#include "emulatedprocessor.h"
-#include "firmwaretable.h"
-#include "hidthread.h"
+#include "linkexchange.h"
 #include "mainwindow.h"
 #include "paramtree.h"
 #include "pluginwritingprogress.h"
@@ -43,13 +41,6 @@ bool isKind(int i, const char* kind)
     return std::strcmp(firmwareParams[i].kind, kind) == 0;
 }
 
-// Keeps the window's own timer from ticking: the test alone decides when it probes.
-class TickBlocker : public QObject
-{
-public:
-    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Timer; }
-};
-
 } // namespace
 
 class TestFaultMatrix : public QObject
@@ -59,25 +50,10 @@ private Q_SLOTS:
     void initTestCase();
     void init();
     void cleanup() { window.reset(); }
-    void readAll_data() { faults(); }
-    void readAll() { run(39); } // the 40th read is Analog Output 1/Volume
-    void writeAll_data() { faults(); }
-    void writeAll() { run(22); } // so is the 23rd setting written
-    void updateBurst_data() { faults(); }
-    void updateBurst() { run(2); }
-    void pluginWriting_data() { faults(); }
-    void pluginWriting() { run(3); } // the chunk at 348
-    void pluginVerification_data() { faults(); }
-    void pluginVerification() { run(9 + 5); } // the read-back at 290
+    void matrix_data();
+    void matrix();
 
 private:
-    void faults()
-    {
-        QTest::addColumn<QByteArray>("fault");
-        for (const char* f : {"unplug", "replug", "dropped", "bad CRC", "status error",
-                              "NaN and infinite floats", "bad versions", "other command byte"})
-            QTest::newRow(f) << QByteArray(f);
-    }
     // Waits on events, not in QTRY's 10 ms sleeps (most of an exchange); QTRY bounds it.
     bool idle()
     {
@@ -89,7 +65,6 @@ private:
     }
     void inject();
     QSet<int> plant();
-    void run(int position);
     // What the window shows for a parameter and what the device holds, comparably.
     QByteArray shown(int i) const
     {
@@ -128,10 +103,7 @@ void TestFaultMatrix::initTestCase()
 
 void TestFaultMatrix::init()
 {
-    emu.reset();
-    emu.setLatency(std::chrono::microseconds(0));
-    emu.setLevelsMoving(false);
-    emu.plugIn();
+    freshProcessor();
     window = std::make_unique<MainWindow>();
     window->installEventFilter(&tickBlocker);
     messages.clear();
@@ -146,6 +118,24 @@ void TestFaultMatrix::init()
         Qt::DirectConnection);
     window->runAutomaton(MainWindow::TimerTick);
     QTRY_VERIFY_WITH_TIMEOUT(idle() && window->isConnected(), boundMs);
+}
+
+// Each operation with the request its fault meets: the 40th read of Read All and the 23rd
+// setting written are Analog Output 1/Volume; the chunk at 348, the read-back at 290.
+void TestFaultMatrix::matrix_data()
+{
+    QTest::addColumn<QByteArray>("op");
+    QTest::addColumn<int>("position");
+    QTest::addColumn<QByteArray>("fault");
+    const std::pair<const char*, int> ops[] = {{"readAll", 39},
+                                               {"writeAll", 22},
+                                               {"updateBurst", 2},
+                                               {"pluginWriting", 3},
+                                               {"pluginVerification", 9 + 5}};
+    for (const auto& [op, position] : ops)
+        for (const char* f : {"unplug", "replug", "dropped", "bad CRC", "status error",
+                              "NaN and infinite floats", "bad versions", "other command byte"})
+            QTest::addRow("%s: %s", op, f) << QByteArray(op) << position << QByteArray(f);
 }
 
 void TestFaultMatrix::inject()
@@ -167,16 +157,13 @@ void TestFaultMatrix::inject()
 // Bad values on the device; reading them must leave the window alone.
 QSet<int> TestFaultMatrix::plant()
 {
-    const auto patch = [this](int i, int at, float value) {
-        emu.setValue(i, emu.value(i).replace(at, 4, writeFloatLE(value)));
-    };
     if (fault == "NaN and infinite floats") {
-        patch(21, 0, NAN); // the probe's level
-        patch(2, 0, -INFINITY);
-        patch(39, 0, NAN);
-        patch(50, 0, INFINITY);
-        patch(43, 2, NAN);      // a crossover filter's frequency
-        patch(45, 9, INFINITY); // an equalizer band's Q
+        // The probe's level, a level, volumes, a crossover's frequency, an equalizer band's Q.
+        const std::tuple<int, int, float> bad[] = {{21, 0, NAN}, {2, 0, -INFINITY},
+                                                   {39, 0, NAN}, {50, 0, INFINITY},
+                                                   {43, 2, NAN}, {45, 9, INFINITY}};
+        for (const auto& [i, at, value] : bad)
+            emu.setValue(i, emu.value(i).replace(at, 4, writeFloatLE(value)));
         return {2, 21, 39, 43, 45, 50};
     }
     if (fault == "bad versions") {
@@ -188,16 +175,18 @@ QSet<int> TestFaultMatrix::plant()
     return {};
 }
 
-void TestFaultMatrix::run(int position)
+void TestFaultMatrix::matrix()
 {
+    QFETCH(QByteArray, op);
+    QFETCH(int, position);
     QFETCH(QByteArray, fault);
     this->fault = fault;
-    const QByteArray op = QTest::currentTestFunction();
     const bool reading = op == "readAll", plugin = op.startsWith("plugin");
     const bool unplug = fault == "unplug";
     const bool fails =
         unplug || fault == "dropped" || fault == "status error" || fault == "other command byte";
     ParamTree* tree = window->getParamTree();
+    auto* hub = window->findChild<TreeWidget*>();
     // Values that differ between the window and the device, so each transfer shows.
     for (int k = 39; k < firmwareParamCount; k += 16) {
         if (reading)
@@ -217,10 +206,11 @@ void TestFaultMatrix::run(int position)
     tree->constructJsonDocument(document);
     QFile settingsFile(dir.filePath(QStringLiteral("settings.json")));
     QFile pluginFile(dir.filePath(QStringLiteral("plugin.bin")));
-    QVERIFY(settingsFile.open(QIODevice::WriteOnly) && settingsFile.write(document.toJson()) > 0);
-    QVERIFY(pluginFile.open(QIODevice::WriteOnly) && pluginFile.write(image()) == imageSize);
-    settingsFile.close();
-    pluginFile.close();
+    for (auto [file, bytes] :
+         {std::make_pair(&settingsFile, document.toJson()), std::make_pair(&pluginFile, image())}) {
+        QVERIFY(file->open(QIODevice::WriteOnly) && file->write(bytes) == bytes.size());
+        file->close();
+    }
 
     const QSet<int> planted = plant();
     // What a bad reply should have carried is missing; a write carried out still counts.
@@ -241,14 +231,13 @@ void TestFaultMatrix::run(int position)
     if (op == "writeAll")
         window->on_loadButton_clicked();
     for (int i : op == "updateBurst" ? burst : QList<int>())
-        window->findChild<TreeWidget*>()->enqueueParamIndexForUpdate(i);
+        hub->enqueueParamIndexForUpdate(i);
     if (plugin)
         window->on_actionWrite_Plugin_triggered();
     QTRY_VERIFY_WITH_TIMEOUT(idle(), boundMs);
     QVERIFY(clock.elapsed() < boundMs);
     injectAfter = -1;
-    QVERIFY(window->findChild<TreeWidget*>()->isEnabled());
-    QVERIFY(!window->findChild<PluginWritingProgress*>()->isVisible());
+    QVERIFY(hub->isEnabled() && !window->findChild<PluginWritingProgress*>()->isVisible());
 
     QString expected = "The plugin has been written successfully! Restart the device, please.";
     if (fails && op == "pluginVerification")

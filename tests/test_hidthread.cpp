@@ -6,42 +6,78 @@
 #include <memory>
 
 // Parameters 22 and 30 are the input volumes (floats), 37 the first output label.
-
 class TestHIDThread : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
     void init();
-    void framingOnTheWire();
+    void deviceAnswersByItsOwnTable();
     void failedAttemptsAreRetried(); // a late answer never lands in the next request
     void fiveFailuresGiveAnEmptyResponse();
     void unplugDropsAndClosesTheHandle();
     void workerEndsPromptly();
 
 private:
+    // One request, waiting for its response; "<no response>" when none came in time.
+    QByteArray exchange(const QByteArray& request)
+    {
+        thread->makeRequest(request);
+        if (!QTest::qWaitFor([this] { return !responses.isEmpty(); }, 10000))
+            return "<no response>";
+        return responses.takeFirst();
+    }
+    QElapsedTimer clock;
     EmulatedProcessor& emu = EmulatedProcessor::instance();
     std::unique_ptr<HIDThread> thread;
-    std::unique_ptr<ResponseLog> log;
+    QList<QByteArray> responses;
 };
 
 void TestHIDThread::init()
 {
-    log.reset();
     thread.reset();
-    emu.reset();
-    emu.setLatency(std::chrono::microseconds(0));
-    emu.plugIn();
+    freshProcessor();
+    responses.clear();
     thread = std::make_unique<HIDThread>();
-    log = std::make_unique<ResponseLog>(*thread);
+    // Responses arrive as the window gets them, through a queued connection.
+    connect(
+        thread.get(), &HIDThread::requestComplete, this,
+        [this](QByteArray response) { responses.append(response); }, Qt::QueuedConnection);
+    clock.start();
 }
 
-void TestHIDThread::framingOnTheWire()
+void TestHIDThread::deviceAnswersByItsOwnTable()
 {
-    // Two reports out, the frame arrives whole (an unknown command: status 0xFE).
-    const QByteArray sixtyOne = hex("7F") + QByteArray(60, '\x22');
-    QCOMPARE(log->exchange(sixtyOne), hex("7F FE"));
-    QCOMPARE(emu.outputReports().size(), 2);
-    QCOMPARE(emu.requestLog(), QList<QByteArray>{sixtyOne});
+    // The emulated firmware resolves every path of its table, and only those, through
+    // find_param_index (Output 1 Xover HP, Output 8 from Digital Input 2, an inner node).
+    const QVector<path_tree_item> tree = buildFirmwarePathTree();
+    QCOMPARE(firmwareParamCount, 165);
+    for (int i = 0; i < firmwareParamCount; ++i) {
+        const QByteArray path = firmwareParamPath(firmwareParams[i]);
+        const auto* bytes = reinterpret_cast<const uint8_t*>(path.constData());
+        QCOMPARE(find_param_index(tree.constData(), tree.size(), bytes, path.size()), i);
+    }
+    QCOMPARE(readOf(43) + readOf(164), hex("01 04 82010D0F 01 05 8208108302"));
+    QCOMPARE(EmulatedProcessor::crc16("123456789"), quint16(0x906E));
+
+    // Two reports out and the frame arrives whole, here an unknown command; then refusals
+    // carry the device's status: wrong size, unknown path, inner node, read-only, malformed.
+    using P = DeviceProtocol;
+    const QByteArray volume = firmwareParamPath(firmwareParams[22]);
+    const QList<QPair<QByteArray, const char*>> cases{
+        {hex("7F") + QByteArray(60, '\x22'), "7FFE"},
+        {readOf(22), "010000000000"},
+        {P::writeParamRequest(volume, QByteArray(3, 0)), "0203"},
+        {P::readParamRequest(hex("7E")), "0101"},
+        {P::readParamRequest(hex("82010D")), "0101"},
+        {P::writeParamRequest(firmwareParamPath(firmwareParams[10]), QByteArray(32, 0)), "0204"},
+        {hex("01058301"), "0102"}};
+    for (const auto& c : cases)
+        QCOMPARE(exchange(c.first), hex(c.second));
+    QCOMPARE(emu.outputReports().size(), 2 + 6);
+    QCOMPARE(emu.requestLog().first(), cases.first().first);
+    QCOMPARE(emu.value(22), QByteArray(4, 0)); // the refused write changed nothing
+    emu.setPathStatus(volume, 0x90);
+    QCOMPARE(exchange(readOf(22)), hex("0190"));
 }
 
 void TestHIDThread::failedAttemptsAreRetried()
@@ -56,13 +92,12 @@ void TestHIDThread::failedAttemptsAreRetried()
     for (const auto& fault : faults) {
         emu.clearLogs();
         fault();
-        QElapsedTimer clock;
         clock.start();
-        QCOMPARE(log->exchange(readOf(22)), hex("0100 000080BF"));
+        QCOMPARE(exchange(readOf(22)), hex("0100 000080BF"));
         QVERIFY(clock.elapsed() >= HIDThread::readTimeoutMs);
         QCOMPARE(emu.requestLog(), (QList<QByteArray>{readOf(22), readOf(22)}));
         // Whatever is left waiting is discarded: the next request gets its own value.
-        QCOMPARE(log->exchange(readOf(30)), hex("0100 000000C0"));
+        QCOMPARE(exchange(readOf(30)), hex("0100 000000C0"));
     }
 }
 
@@ -72,34 +107,33 @@ void TestHIDThread::fiveFailuresGiveAnEmptyResponse()
     // the attempt times out. None of them may travel up.
     for (int i = 1; i <= HIDThread::attempts; ++i)
         emu.truncateAnswer(i);
-    QCOMPARE(log->exchange(readOf(37)), QByteArray());
+    QCOMPARE(exchange(readOf(37)), QByteArray());
     QCOMPARE(emu.requestLog().size(), HIDThread::attempts);
-    QCOMPARE(log->pending(), 0);
     // The next request is an exchange of its own again, its two reports put together.
-    QCOMPARE(log->exchange(readOf(37)), hex("0100") + QByteArray(64, 0));
+    QCOMPARE(exchange(readOf(37)), hex("0100") + QByteArray(64, 0));
+    QVERIFY(responses.isEmpty());
 }
 
 void TestHIDThread::unplugDropsAndClosesTheHandle()
 {
-    QCOMPARE(log->exchange(readOf(0)), hex("0100 00"));
+    QCOMPARE(exchange(readOf(0)), hex("0100 00"));
     QCOMPARE(emu.openHandleCount(), 1);
     // Unplugged: the write fails, the handle is dropped and closed; no retry waits for a
     // time-out and nothing is written.
     emu.unplug();
     emu.clearLogs();
-    QElapsedTimer clock;
     clock.start();
-    QCOMPARE(log->exchange(readOf(0)), QByteArray());
+    QCOMPARE(exchange(readOf(0)), QByteArray());
     QVERIFY(clock.elapsed() < HIDThread::readTimeoutMs);
     QVERIFY(emu.outputReports().isEmpty());
     QCOMPARE(emu.openHandleCount(), 0);
     // Back in: the device is opened again. Out and in between two requests: the stale
     // handle fails and is closed, the next attempt of the same request reopens.
     emu.plugIn();
-    QCOMPARE(log->exchange(readOf(0)), hex("0100 00"));
+    QCOMPARE(exchange(readOf(0)), hex("0100 00"));
     emu.unplug();
     emu.plugIn();
-    QCOMPARE(log->exchange(readOf(0)), hex("0100 00"));
+    QCOMPARE(exchange(readOf(0)), hex("0100 00"));
     QCOMPARE(emu.openHandleCount(), 1);
 }
 
@@ -107,20 +141,19 @@ void TestHIDThread::workerEndsPromptly()
 {
     for (bool midExchange : {false, true}) {
         init();
-        QCOMPARE(log->exchange(readOf(0)), hex("0100 00"));
+        QCOMPARE(exchange(readOf(0)), hex("0100 00"));
         if (midExchange) {
             emu.dropAnswer(1);
             thread->makeRequest(readOf(0));
             QTRY_COMPARE(emu.requestCount(), 2); // the worker now waits for an answer
         }
-        QElapsedTimer clock;
         clock.start();
         thread.reset();
         // Mid-exchange it leaves at the end of the read it is in, before any retry.
         QVERIFY(clock.elapsed() < (midExchange ? HIDThread::readTimeoutMs : 0) + 100);
         QTest::qWait(20);
         QCOMPARE(emu.requestCount(), midExchange ? 2 : 1);
-        QCOMPARE(log->pending(), 0); // an ended exchange reports nothing
+        QVERIFY(responses.isEmpty()); // an ended exchange reports nothing
         QCOMPARE(emu.openHandleCount(), 0);
     }
 }

@@ -23,6 +23,8 @@ static QByteArray image(int size)
 
 static const QString success =
     QStringLiteral("The plugin has been written successfully! Restart the device, please.");
+static const QString verifyFailed = QStringLiteral("Plugin verification failed!");
+static const QString refused = QStringLiteral("Error: can't write plugin (%1/1000, code=%2)");
 
 class TestPluginWriting : public QObject
 {
@@ -32,16 +34,24 @@ private Q_SLOTS:
     void init();
     void outcomes_data();
     void outcomes();
-    void unplugOrEmptyReadBack();
     void nothingIsSent();
     void readAllWaitsForThePlugin();
 
 private:
-    QString file(const QByteArray& bytes);
-    QStringList writePlugin(const QString& path);
-    QProgressBar* progressBar()
+    QString file(const QByteArray& bytes)
     {
-        return window->findChild<PluginWritingProgress*>()->findChild<QProgressBar*>();
+        QFile file(dir.filePath(QStringLiteral("plugin.bin")));
+        const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+        return written ? file.fileName() : QString();
+    }
+    QStringList writePlugin(const QString& path);
+    QProgressBar* progressBar() { return progress()->findChild<QProgressBar*>(); }
+    PluginWritingProgress* progress() { return window->findChild<PluginWritingProgress*>(); }
+    // The preferences of the test, made afresh by each init().
+    QVariant lastPluginsDir() const
+    {
+        return QSettings(QStringLiteral("Veltrane"), QStringLiteral("Tonvise"))
+            .value(QStringLiteral("lastPluginsDir"));
     }
 
     EmulatedProcessor& emu = EmulatedProcessor::instance();
@@ -54,19 +64,10 @@ private:
 void TestPluginWriting::init()
 {
     window.reset();
-    emu.reset();
-    emu.setLatency(std::chrono::microseconds(0));
-    emu.plugIn();
+    freshProcessor();
     prefs = std::make_unique<PrivatePreferences>();
     window = std::make_unique<MainWindow>();
     window->installEventFilter(&tickBlocker);
-}
-
-QString TestPluginWriting::file(const QByteArray& bytes)
-{
-    QFile file(dir.filePath(QStringLiteral("plugin.bin")));
-    const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-    return written ? file.fileName() : QString();
 }
 
 // Chooses `path` in the file dialog (cancels it when empty), lets the sequence run and
@@ -78,7 +79,7 @@ QStringList TestPluginWriting::writePlugin(const QString& path)
     QObject::connect(&closer, &QTimer::timeout, [&messages] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (box && box->isVisible()) {
-            messages.append(box->text());
+            messages << box->text();
             box->accept();
         }
     });
@@ -86,7 +87,7 @@ QStringList TestPluginWriting::writePlugin(const QString& path)
     answerFileDialog(path);
     window->on_actionWrite_Plugin_triggered();
     if (!QTest::qWaitFor([this] { return window->automatonState() == 0; }, 20000))
-        messages.append(QStringLiteral("<still busy>"));
+        messages << QStringLiteral("<still busy>");
     QTest::qWait(20);
     return messages;
 }
@@ -95,78 +96,65 @@ void TestPluginWriting::outcomes_data()
 {
     QTest::addColumn<int>("size");
     QTest::addColumn<QList<int>>("codes"); // the device's answers to the chunks, in turn
+    QTest::addColumn<int>("unplugAt");     // a progress value in the pass that unplugs, or 0
+    QTest::addColumn<int>("readBackStep");
     QTest::addColumn<QString>("message");
     QTest::addColumn<int>("chunksSent");
     QTest::addColumn<int>("readBacks");
-    const QString refused = QStringLiteral("Error: can't write plugin (%1/1000, code=%2)");
-    QTest::newRow("one full chunk") << 116 << QList<int>() << success << 1 << 2;
-    QTest::newRow("padded last chunk") << 117 << QList<int>() << success << 2 << 3;
-    QTest::newRow("nine chunks") << 1000 << QList<int>() << success << 9 << 18;
-    QTest::newRow("code 8 twice") << 1000 << QList<int>{8, 8} << success << 11 << 18;
+    const QList<int> none;
+    QTest::newRow("one full chunk") << 116 << none << 0 << 58 << success << 1 << 2;
+    QTest::newRow("padded last chunk") << 117 << none << 0 << 58 << success << 2 << 3;
+    QTest::newRow("nine chunks") << 1000 << none << 0 << 58 << success << 9 << 18;
+    QTest::newRow("code 8 twice") << 1000 << QList<int>{8, 8} << 0 << 58 << success << 11 << 18;
     QTest::newRow("code 8, second")
-        << 1000 << QList<int>{0, 8} << refused.arg(232).arg(8) << 2 << 0;
+        << 1000 << QList<int>{0, 8} << 0 << 58 << refused.arg(232).arg(8) << 2 << 0;
     QTest::newRow("negative code")
-        << 1000 << QList<int>{0x88} << refused.arg(116).arg(-120) << 1 << 0;
+        << 1000 << QList<int>{0x88} << 0 << 58 << refused.arg(116).arg(-120) << 1 << 0;
     QTest::newRow("ten restarts at most") // the first pass and ten restarts
-        << 1000 << QVector<int>(12, 8).toList() << refused.arg(116).arg(8) << 11 << 0;
+        << 1000 << QVector<int>(12, 8).toList() << 0 << 58 << refused.arg(116).arg(8) << 11 << 0;
+    // Unplugged before the third chunk: the empty response counts as code 0.
+    QTest::newRow("unplug writing")
+        << 1000 << none << 23 << 58 << refused.arg(348).arg(0) << 2 << 0;
+    QTest::newRow("unplug verifying") << 1000 << none << -1 << 58 << verifyFailed << 9 << 1;
+    // A read-back answer without image bytes fails instead of asking again forever.
+    QTest::newRow("empty read-back") << 200 << none << 0 << 0 << verifyFailed << 2 << 1;
 }
 
 void TestPluginWriting::outcomes()
 {
     QFETCH(int, size);
     QFETCH(QList<int>, codes);
+    QFETCH(int, unplugAt);
+    QFETCH(int, readBackStep);
     QFETCH(QString, message);
     QFETCH(int, chunksSent);
     QFETCH(int, readBacks);
     emu.refusePluginChunks(codes);
-    QSignalSpy progress(progressBar(), &QProgressBar::valueChanged);
+    emu.setReadBackStep(readBackStep);
+    QSignalSpy values(progressBar(), &QProgressBar::valueChanged);
+    connect(progressBar(), &QProgressBar::valueChanged, this, [this, unplugAt](int value) {
+        const bool verifying = progress()->text() == QStringLiteral("Verifying plugin...");
+        if (unplugAt > 0 ? value == unplugAt : unplugAt < 0 && verifying && value > 0)
+            emu.unplug();
+    });
     QCOMPARE(writePlugin(file(image(size))), QStringList{message});
     QCOMPARE(requestsOf(0x04).size(), chunksSent);
     QCOMPARE(requestsOf(0x03).size(), readBacks); // verification only after a whole pass
     if (message == success) {
-        QCOMPARE(progress.first().first().toInt(), 11600 / size); // after the first chunk
-        QCOMPARE(emu.pluginImage().left(size), image(size));      // whole words only were accepted
-        QVERIFY(!window->findChild<PluginWritingProgress*>()->isVisible());
-        const QSettings settings(QStringLiteral("Veltrane"), QStringLiteral("Tonvise"));
-        QCOMPARE(settings.value(QStringLiteral("lastPluginsDir")).toString(), dir.path());
+        QCOMPARE(values.first().first().toInt(), 11600 / size); // after the first chunk
+        QCOMPARE(emu.pluginImage().left(size), image(size));    // whole words only were accepted
+        QVERIFY(!progress()->isVisible());
+        QCOMPARE(lastPluginsDir().toString(), dir.path());
     }
-}
-
-void TestPluginWriting::unplugOrEmptyReadBack()
-{
-    // Unplugged before the third chunk: the empty response counts as code 0.
-    connect(progressBar(), &QProgressBar::valueChanged, [this](int value) {
-        if (value == 23)
-            emu.unplug();
-    });
-    QCOMPARE(writePlugin(file(image(1000))),
-             QStringList{QStringLiteral("Error: can't write plugin (348/1000, code=0)")});
-
-    const QStringList failed{QStringLiteral("Plugin verification failed!")};
-    init();
-    connect(progressBar(), &QProgressBar::valueChanged, [this](int value) {
-        auto* dialog = window->findChild<PluginWritingProgress*>();
-        if (dialog->text() == QStringLiteral("Verifying plugin...") && value > 0)
-            emu.unplug();
-    });
-    QCOMPARE(writePlugin(file(image(1000))), failed);
-    QCOMPARE(requestsOf(0x04).size(), 9);
-
-    // A read-back answer without image bytes fails instead of asking again forever.
-    init();
-    emu.setReadBackStep(0);
-    QCOMPARE(writePlugin(file(image(200))), failed);
-    QCOMPARE(requestsOf(0x03).size(), 1);
 }
 
 void TestPluginWriting::nothingIsSent()
 {
     // Cancelling the file dialog changes nothing, not even the folder remembered.
-    QSettings settings(QStringLiteral("Veltrane"), QStringLiteral("Tonvise"));
-    settings.setValue(QStringLiteral("lastPluginsDir"), QStringLiteral("/elsewhere"));
+    QSettings(QStringLiteral("Veltrane"), QStringLiteral("Tonvise"))
+        .setValue(QStringLiteral("lastPluginsDir"), QStringLiteral("/elsewhere"));
     QCOMPARE(writePlugin(QString()), QStringList());
-    QCOMPARE(settings.value(QStringLiteral("lastPluginsDir")).toString(),
-             QStringLiteral("/elsewhere"));
+    QCOMPARE(lastPluginsDir().toString(), QStringLiteral("/elsewhere"));
     // An empty file, and one past the signed 32-bit offsets (sparse: nothing is read).
     const QStringList refused{QStringLiteral("Error: can't start plugin writing.")};
     QCOMPARE(writePlugin(file(QByteArray())), refused);
@@ -180,7 +168,7 @@ void TestPluginWriting::nothingIsSent()
 void TestPluginWriting::readAllWaitsForThePlugin()
 {
     bool pressed = false;
-    QObject::connect(progressBar(), &QProgressBar::valueChanged, window.get(), [&] {
+    connect(progressBar(), &QProgressBar::valueChanged, window.get(), [&] {
         if (!std::exchange(pressed, true))
             window->on_actionRead_All_triggered();
     });

@@ -20,74 +20,60 @@ static QByteArray pattern(int size)
     return bytes;
 }
 
-// An input report as the device sends it: ID 1, length byte, payload, zero tail.
-static QByteArray inputReport(const QByteArray& payload, bool last)
-{
-    const char length = char(payload.size() | (last ? 0x80 : 0));
-    return (QByteArray(1, 1) + length + payload).leftJustified(64, '\0');
-}
-
-static ResponseAssembler::Outcome feed(ResponseAssembler& assembler, const QByteArray& report)
-{
-    return assembler.addReport(reinterpret_cast<const uchar*>(report.constData()), report.size());
-}
-
 class TestProtocol : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void framingAtItsEdges();
-    void assemblerTakesOnlyVerifiedResponses();
+    void framingAndReassembly();
     void requests();
     void responseChecks();
 };
 
-void TestProtocol::framingAtItsEdges()
+void TestProtocol::framingAndReassembly()
 {
     // CRC-16/X-25: the catalogue check value, appended low byte first; nothing sums to zero.
     QCOMPARE(ReportFraming::withCrc("123456789"), QByteArray("123456789") + hex("6E90"));
     QCOMPARE(ReportFraming::withCrc(QByteArray()), hex("0000"));
 
     // Frame size, then each report's length byte (bit 7 marks the last); 121 is a plugin chunk.
+    // The device's input reports (ID 1) put the frame together again.
     const std::pair<int, const char*> cases[] = {
         {0, "82"}, {60, "BE"}, {61, "3E 81"}, {121, "3E BD"}};
     for (const auto& [frameSize, lengths] : cases) {
         const QByteArray wire = ReportFraming::withCrc(pattern(frameSize));
         const QVector<QByteArray> reports = ReportFraming::outputReports(wire);
         QCOMPARE(reports.size(), hex(lengths).size());
-        QByteArray carried;
+        ResponseAssembler assembler;
         for (int k = 0; k < reports.size(); ++k) {
             const int length = hex(lengths)[k] & 0x7F;
             QCOMPARE(reports[k].left(2), char(2) + hex(lengths).mid(k, 1)); // report ID 2
             QCOMPARE(reports[k].mid(2 + length), QByteArray(62 - length, '\0'));
-            carried += reports[k].mid(2, length);
+            QByteArray input = reports[k];
+            input[0] = 1;
+            QCOMPARE(assembler.addReport(reinterpret_cast<const uchar*>(input.constData()), 64),
+                     k + 1 < reports.size() || frameSize == 0 ? ResponseAssembler::NeedMore
+                                                              : ResponseAssembler::Complete);
         }
-        QCOMPARE(carried, wire);
-    }
-}
-
-void TestProtocol::assemblerTakesOnlyVerifiedResponses()
-{
-    const QByteArray frame = hex("0100") + pattern(64); // a label read: two reports
-    const QByteArray wire = ReportFraming::withCrc(frame);
-    ResponseAssembler assembler;
-    QCOMPARE(feed(assembler, inputReport(wire.left(62), false)), ResponseAssembler::NeedMore);
-    QCOMPARE(feed(assembler, inputReport(wire.mid(62), true)), ResponseAssembler::Complete);
-    QCOMPARE(assembler.response(), frame);
-
-    // A wrong CRC throws the response away and reading goes on; two bytes are no frame.
-    QByteArray bad = ReportFraming::withCrc(hex("0200"));
-    bad[3] = char(bad[3] ^ 1);
-    for (const QByteArray& payload : {bad, hex("0000")}) {
-        assembler.clear();
-        QCOMPARE(feed(assembler, inputReport(payload, true)), ResponseAssembler::NeedMore);
-        QVERIFY(assembler.response().isEmpty());
+        QCOMPARE(assembler.response(), frameSize ? pattern(frameSize) : QByteArray());
     }
 
-    // Not the device's: under 3 bytes, output report ID, length over 62 or beyond the read.
-    const QByteArray tooLong = hex("01 BF") + QByteArray(62, '\0');
-    for (const QByteArray& report : {hex("0181"), hex("02 82 0000"), tooLong, hex("0185 AABBCC")})
-        QCOMPARE(feed(assembler, report), ResponseAssembler::Malformed);
+    // A wrong CRC (of 0200: F73C) throws the response away and reading goes on, so do two
+    // bytes. Not the device's: under 3 bytes, output report ID, length over 62 or beyond the
+    // read.
+    const std::pair<QByteArray, ResponseAssembler::Outcome> reports[] = {
+        {hex("0184 0200F63C"), ResponseAssembler::NeedMore},
+        {hex("0182 0000"), ResponseAssembler::NeedMore},
+        {hex("0181"), ResponseAssembler::Malformed},
+        {hex("02 82 0000"), ResponseAssembler::Malformed},
+        {hex("01 BF") + QByteArray(62, '\0'), ResponseAssembler::Malformed},
+        {hex("0185 AABBCC"), ResponseAssembler::Malformed}};
+    for (const auto& [report, outcome] : reports) {
+        ResponseAssembler assembler;
+        QCOMPARE(
+            assembler.addReport(reinterpret_cast<const uchar*>(report.constData()), report.size()),
+            outcome);
+        QVERIFY(outcome == ResponseAssembler::Malformed || assembler.response().isEmpty());
+    }
 }
 
 void TestProtocol::requests()
@@ -100,8 +86,7 @@ void TestProtocol::requests()
     // read back from an offset, least significant byte first
     QCOMPARE(P::readPluginRequest(0x12345678), hex("03 78563412"));
     // reboot / run bootloader with the confirmation word 0x5A17C3E9
-    QCOMPARE(P::rebootRequest(), hex("05 E9C3175A"));
-    QCOMPARE(P::runBootloaderRequest(), hex("06 E9C3175A"));
+    QCOMPARE(P::rebootRequest() + P::runBootloaderRequest(), hex("05 E9C3175A 06 E9C3175A"));
     // Offsets are signed 32-bit numbers, and an empty image is nothing to write.
     QVERIFY(!P::pluginSizeSupported(0) && P::pluginSizeSupported(1));
     QVERIFY(P::pluginSizeSupported(0x7FFFFFFF) && !P::pluginSizeSupported(0x80000000LL));

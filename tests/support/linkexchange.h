@@ -22,11 +22,21 @@ inline QByteArray readOf(int paramIndex)
 inline QList<QByteArray> requestsOf(quint8 command)
 {
     QList<QByteArray> out;
-    for (const QByteArray& frame : EmulatedProcessor::instance().requestLog()) {
+    for (const QByteArray& frame : EmulatedProcessor::instance().requestLog())
         if (quint8(frame.at(0)) == command)
             out.append(frame);
-    }
     return out;
+}
+
+// The emulated processor back in its factory state, plugged in, answering at once.
+inline EmulatedProcessor& freshProcessor()
+{
+    EmulatedProcessor& emu = EmulatedProcessor::instance();
+    emu.reset();
+    emu.setLatency(std::chrono::microseconds(0));
+    emu.setLevelsMoving(false);
+    emu.plugIn();
+    return emu;
 }
 
 // Keeps a window's own timer from ticking: the test alone gives the automaton its ticks.
@@ -34,31 +44,4 @@ class TickBlocker : public QObject
 {
 public:
     bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Timer; }
-};
-
-// Requests through a worker; responses arrive as the window gets them, through a queued
-// connection.
-class ResponseLog
-{
-public:
-    explicit ResponseLog(HIDThread& thread) : thread(thread)
-    {
-        QObject::connect(
-            &thread, &HIDThread::requestComplete, &context,
-            [this](QByteArray response) { responses.append(response); }, Qt::QueuedConnection);
-    }
-    // One request, waiting for its response; "<no response>" when none came in time.
-    QByteArray exchange(const QByteArray& request)
-    {
-        thread.makeRequest(request);
-        if (!QTest::qWaitFor([this] { return !responses.isEmpty(); }, 10000))
-            return QByteArray("<no response>");
-        return responses.takeFirst();
-    }
-    int pending() const { return responses.size(); }
-
-private:
-    HIDThread& thread;
-    QObject context;
-    QList<QByteArray> responses;
 };

@@ -3,13 +3,12 @@
 #include "resourceinit.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
+#include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTimer>
-#include <QWidget>
 
 PrivatePreferences::PrivatePreferences()
 {
@@ -28,22 +27,18 @@ void answerNextDialog(std::function<void(QWidget* dialog)> answer, int timeoutMs
                       const char* className)
 {
     auto* timer = new QTimer;
-    auto* clock = new QElapsedTimer;
-    clock->start();
-    timer->setInterval(10);
-    QObject::connect(timer, &QTimer::timeout, [timer, clock, answer, timeoutMs, className]() {
+    QObject::connect(timer, &QTimer::timeout, [=, deadline = QDeadlineTimer(timeoutMs)] {
         QWidget* modal = QApplication::activeModalWidget();
-        if (modal && modal->isVisible() && (!className || modal->inherits(className))) {
-            timer->stop();
-            answer(modal);
-        } else if (clock->elapsed() < timeoutMs) {
+        const bool found =
+            modal && modal->isVisible() && (!className || modal->inherits(className));
+        if (!found && !deadline.hasExpired())
             return;
-        }
         timer->stop();
+        if (found)
+            answer(modal);
         timer->deleteLater();
-        delete clock;
     });
-    timer->start();
+    timer->start(10);
 }
 
 void answerFileDialog(const QString& path, int timeoutMs)
@@ -51,10 +46,8 @@ void answerFileDialog(const QString& path, int timeoutMs)
     answerNextDialog(
         [path](QWidget* dialog) {
             auto* files = static_cast<QFileDialog*>(dialog);
-            if (path.isEmpty()) {
-                files->reject();
-                return;
-            }
+            if (path.isEmpty())
+                return files->reject();
             // selectFile() with a full path can leave only the folder selected.
             const QFileInfo info(path);
             files->setDirectory(info.absolutePath());

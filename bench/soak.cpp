@@ -170,6 +170,10 @@ private:
         auto* combo = pick(visible<QComboBox>(root));
         if (!combo || combo->count() == 0)
             return;
+        // A preset change reads everything back; a user waits for that as for Read All.
+        if (combo->objectName() == QStringLiteral("presetValue") &&
+            window.automatonState() != MainWindow::Idle)
+            return;
         if (popup) {
             combo->showPopup();
             QCoreApplication::processEvents();
@@ -319,7 +323,8 @@ int main(int argc, char* argv[])
     while (window.automatonState() != MainWindow::Idle && settle.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     if (window.automatonState() != MainWindow::Idle)
-        std::printf("the automaton was still busy 10 s after the last edit\n");
+        std::printf("the automaton was still busy 10 s after the last edit (state %d)\n",
+                    window.automatonState());
     const long endKiB = residentKiB();
     const int exchanges = emu.requestCount() - startExchanges;
     std::printf("resident at end %ld KiB: growth %ld KiB since start, %ld KiB since warm-up "

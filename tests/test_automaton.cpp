@@ -4,7 +4,6 @@
 
 #include <QMessageBox>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QtTest>
 #include <cstring>
 #include <memory>
@@ -15,7 +14,6 @@ class TestAutomaton : public QObject
 private Q_SLOTS:
     void initTestCase() { initTestResources(); }
     void init();
-    void connectDisconnectReconnect();
     void readAllDropsTicksAndQueuedEdits();
     void updatesAndWriteAll();
     void levelPolling();
@@ -31,12 +29,6 @@ private:
     }
     Node* param(int i) { return window->getParamTree()->getParamNode(ParamTree::All, i); }
     TreeWidget* hub() { return window->findChild<TreeWidget*>(); }
-    void connected(bool yes)
-    {
-        auto* indicator = window->findChild<QPushButton*>("connectButton");
-        QCOMPARE(indicator->text(), QLatin1String(yes ? "Connected" : "Connecting"));
-        QVERIFY(indicator->styleSheet().contains(yes ? "#00ff00" : "#ff0000"));
-    }
 
     EmulatedProcessor& emu = EmulatedProcessor::instance();
     std::unique_ptr<PrivatePreferences> prefs;
@@ -62,20 +54,6 @@ void TestAutomaton::init()
     QCOMPARE(emu.requestLog(), expected);
     QCOMPARE(param(22)->serialize(), hex("0000F0C0"));
     emu.clearLogs();
-}
-
-void TestAutomaton::connectDisconnectReconnect()
-{
-    QVERIFY(window->isConnected() && hub()->isEnabled());
-    connected(true);
-    emu.unplug();
-    run(MainWindow::TimerTick);
-    connected(false);
-    QVERIFY(emu.requestLog().isEmpty());
-    emu.plugIn();
-    run(MainWindow::TimerTick);
-    connected(true);
-    QCOMPARE(emu.requestLog().size(), 1 + firmwareParamCount);
 }
 
 void TestAutomaton::readAllDropsTicksAndQueuedEdits()
@@ -138,7 +116,6 @@ void TestAutomaton::levelPolling()
     emu.setValue(38, hex("000004C2")); // -33.0f
     Node* level = window->getParamTree()->getParamNode(ParamTree::Levels, 2);
     auto* bar = qobject_cast<QProgressBar*>(hub()->itemWidget(level->treeItem, 1));
-    QCOMPARE(bar->value(), -12);
     // Without "Read Levels" only the probe goes out, and its value is not applied.
     run(MainWindow::TimerTick);
     QCOMPARE(emu.requestLog(), QList<QByteArray>{readOf(21)});

@@ -67,24 +67,22 @@ private Q_SLOTS:
         CustomCheckBox check;
         CustomComboBox combo;
         combo.addItems({"a", "b"});
-        int emitted = 0;
-        const auto count = [&emitted] { ++emitted; };
-        connect(&spin, qOverload<double>(&QDoubleSpinBox::valueChanged), count);
-        connect(&slider, &QSlider::valueChanged, count);
-        connect(&check, &QCheckBox::toggled, count);
-        connect(&combo, qOverload<int>(&QComboBox::currentIndexChanged), count);
+        QSignalSpy a(&spin, qOverload<double>(&QDoubleSpinBox::valueChanged)),
+            b(&slider, &QSlider::valueChanged), c(&check, &QCheckBox::toggled),
+            d(&combo, qOverload<int>(&QComboBox::currentIndexChanged));
+        const std::initializer_list<QObject*> all{&spin, &slider, &check, &combo};
         for (const bool blocked : {false, true}) {
-            for (QObject* o : std::initializer_list<QObject*>{&spin, &slider, &check, &combo})
+            for (QObject* o : all)
                 o->blockSignals(blocked);
             spin.setValueSilently(blocked ? 2 : 1);
             slider.setValueSilently(blocked ? 20 : 10);
             check.setCheckedSilently(!blocked);
             combo.setCurrentIndexSilently(blocked ? 0 : 1);
-            for (QObject* o : std::initializer_list<QObject*>{&spin, &slider, &check, &combo})
+            for (QObject* o : all)
                 QCOMPARE(o->signalsBlocked(), blocked);
         }
         QVERIFY(spin.value() == 2.0 && slider.value() == 20 && combo.currentIndex() == 0);
-        QCOMPARE(emitted, 0);
+        QVERIFY(a.isEmpty() && b.isEmpty() && c.isEmpty() && d.isEmpty());
     }
 
     void spinBoxEditAsksThenAnnouncesOrIsRefused()
@@ -123,22 +121,14 @@ private Q_SLOTS:
         auto* combo = new CustomComboBox(&window);
         combo->addItems({"Optic", "Coaxial", "USB"});
         combo->setSimplePopup(true);
-        combo->setPopupClassPrefix(QStringLiteral("source"));
         combo->setCurrentIndexSilently(2);
         window.show();
         QSignalSpy changes(combo, qOverload<int>(&QComboBox::currentIndexChanged));
         combo->showPopup();
-        QList<QPushButton*> buttons;
-        for (QPushButton* b : window.findChildren<QPushButton*>())
-            buttons << b;
+        const QList<QPushButton*> buttons = window.findChildren<QPushButton*>();
         QCOMPARE(buttons.size(), 3);
         auto* frame = qobject_cast<QFrame*>(buttons.first()->parentWidget());
-        QCOMPARE(frame->property("className").toString(), QStringLiteral("sourceframe"));
-        for (int i = 0; i < 3; ++i) {
-            QCOMPARE(buttons[i]->property("itemIndex").toInt(), i);
-            QCOMPARE(buttons[i]->property("className").toString(), QStringLiteral("sourcebutton"));
-            QCOMPARE(buttons[i]->isChecked(), i == 2);
-        }
+        QVERIFY(!buttons[0]->isChecked() && !buttons[1]->isChecked() && buttons[2]->isChecked());
         buttons[1]->click();
         QVERIFY(!frame->isVisible());
         QCOMPARE(combo->currentIndex(), 1);
@@ -178,15 +168,14 @@ private Q_SLOTS:
         QCOMPARE(PiecewiseLinear({0, 1, 2}, {4, 5}).calcY(5), 5.0);
 
         QVERIFY(VolumeMeter::tToDb(-1) == 3.0 && VolumeMeter::tToDb(2) == -120.0);
-        QVERIFY(VolumeMeter::dbToT(10) == 0.0 && VolumeMeter::dbToT(-200) == 1.0);
-        QVERIFY(VolumeMeter::dbToT(-6) == 0.25);
+        QVERIFY(VolumeMeter::dbToT(10) == 0 && VolumeMeter::dbToT(-200) == 1);
+        QVERIFY(VolumeMeter::dbToT(-6) == 0.25);                      // exactly
         QVERIFY(std::abs(VolumeMeter::dbToT(-21) - 2.0 / 3) < 1e-12); // top 24 dB: 2/3 of travel
         QVERIFY(std::abs(VolumeMeter::tToDb(VolumeMeter::dbToT(-47.5)) + 47.5) < 1e-9);
         QCOMPARE(VolumeMeter::tToColor(VolumeMeter::dbToT(-9)), qRgb(127, 255, 0));
 
         VolumeSlider vs;
         auto* slider = vs.findChild<CustomSlider*>(QStringLiteral("slider"));
-        QCOMPARE(slider->maximum(), 1230);
         QCOMPARE(slider->value(), 1128);
         QVERIFY(std::abs(vs.getValue()) < 0.05);
         QVERIFY(!vs.isPossibleValue(3.01) && !vs.isPossibleValue(notANumber));
@@ -266,13 +255,10 @@ private Q_SLOTS:
         AboutDialog dialog;
         QCOMPARE(dialog.findChild<QLabel*>("toolVersion")->text(), QStringLiteral("1.3.8"));
         auto labels = dialog.getVersionLabels();
-        QCOMPARE(labels.first.get(), dialog.findChild<QLabel*>("firmwareVersion"));
-        QCOMPARE(labels.second.get(), dialog.findChild<QLabel*>("pluginVersion"));
         QCOMPARE(labels.first->text() + labels.second->text(), QStringLiteral("??"));
         // Asking twice hands out the same shared handle, not a second owner.
-        auto again = dialog.getVersionLabels();
-        QCOMPARE(labels.first.use_count(), 2L);
-        QCOMPARE(again.second.get(), labels.second.get());
+        const auto again = dialog.getVersionLabels();
+        QVERIFY(again.second == labels.second && labels.first.use_count() == 2);
 
         // Whichever of the window and the handles goes first, each label is freed exactly
         // once (the sanitizer build catches a double or missing free).

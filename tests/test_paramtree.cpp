@@ -74,11 +74,6 @@ QJsonObject band(const char* type, double freq, double q, double gain)
     return {{"Type", type}, {"Freq", freq}, {"Q", q}, {"Gain", gain}};
 }
 
-DoubleSpinBoxNode* spinBoxAt(ParamTree& tree, int index)
-{
-    return static_cast<DoubleSpinBoxNode*>(tree.getParamNode(ParamTree::All, index));
-}
-
 } // namespace
 
 class TestParamTree : public QObject
@@ -237,10 +232,12 @@ private Q_SLOTS:
         out->getXoverNode()->setXoverParamsAndCoeffs(true, hp, calcXoverCoeffs(hp));
         PEQParams peak{PEQType::PEAK, 1234.5, -3.3, 2.71};
         out->getPEQSNode()->setPEQParamsAndCoeffs(2, peak, calcPEQCoeffs(peak));
-        spinBoxAt(tree, 37 + 16 * 5 + 2)->setValueSilently(-7.3);  // volume
-        spinBoxAt(tree, 37 + 16 * 5 + 13)->setValueSilently(1.37); // delay
-        static_cast<CheckBoxNode*>(tree.getParamNode(ParamTree::All, 37 + 16 * 5 + 15))
-            ->setCheckedSilently(true);
+        // Volume -7.3 dB, delay 1.37 ms, Digital Input 2 as a source.
+        const std::pair<int, const char*> values[] = {
+            {2, "9a99e9c0"}, {13, "295caf3f"}, {15, "01"}};
+        for (const auto& [at, value] : values)
+            QVERIFY(tree.deserializeParam(ParamTree::All, 37 + 16 * 5 + at,
+                                          QByteArray::fromHex(value)));
         QJsonDocument document;
         tree.constructJsonDocument(document);
         const QJsonObject doc = document.object();
@@ -321,7 +318,7 @@ private Q_SLOTS:
         load(tree, QJsonObject{{"Analog Output 3", QJsonObject{{"Delay", 2.5}}}});
         QList<QByteArray> after = snapshot(tree);
         const int delayIndex = 37 + 16 * 2 + 13;
-        QCOMPARE(spinBoxAt(tree, delayIndex)->value(), 2.5);
+        QCOMPARE(after[delayIndex].toHex(), QByteArray("00002040")); // 2.5
         after[delayIndex] = fresh[delayIndex];
         QCOMPARE(after, fresh);
     }

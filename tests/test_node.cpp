@@ -3,7 +3,6 @@
 #include "treewidget.h"
 
 #include <QCheckBox>
-#include <QJsonArray>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTreeWidgetItem>
@@ -15,7 +14,7 @@
 
 namespace {
 
-// A parameter without a widget; its JSON member is a number.
+// A parameter without a widget.
 class Leaf : public Node
 {
 public:
@@ -24,9 +23,6 @@ public:
     {
         registerParam(args);
     }
-    void constructJson(QJsonObject& parent) const override { parent.insert(name, value); }
-    void readJson(const QJsonObject& parent) override { value = parent[name].toDouble(value); }
-    double value = 0;
 };
 
 // find_param_index on exactly sized heap copies: the sanitizer run catches a read past
@@ -140,24 +136,6 @@ private Q_SLOTS:
         QVERIFY(root.makePath().isEmpty());
     }
 
-    void baseJsonSkipsNonSettingsAndToleratesBadMembers()
-    {
-        Node* out = innerNode("Out", make_path_segment(1));
-        auto* gain = add<Leaf>(out, "Gain", 2);
-        auto* level = add<Leaf>(out, "Level", 3);
-        level->readOnly = true;
-        add<Leaf>(out, "Label", 4)->persistent = false;
-        gain->value = 1.5;
-
-        QJsonObject doc{{"Out", "replaced"}};
-        out->constructJson(doc);
-        QCOMPARE(doc.value("Out").toObject(), QJsonObject({{"Gain", 1.5}}));
-        // Reading visits every child whatever its flags; a non-object member is ignored whole.
-        out->readJson(QJsonObject{{"Out", QJsonObject{{"Gain", 2.0}, {"Level", -3.0}}}});
-        out->readJson(QJsonObject{{"Out", QJsonArray{1, 2}}});
-        QCOMPARE(gain->value, 2.0);
-        QCOMPARE(level->value, -3.0);
-    }
     void queueKeepsFirstTouchOrderWithoutDuplicates()
     {
         TreeWidget hub;

@@ -279,20 +279,20 @@ private Q_SLOTS:
         QCOMPARE(eq1->coefficients().b0, calcPEQCoeffs(eq1->getPEQParams()).b0);
 
         XoverFilterNode* hp = tree.getXoverNodes().first()->filter(true);
-        load(tree,
-             outputFile("Xover", "HP",
-                        {{"Type", "LR_24"}, {"Freq", 80}, {"Block1", QJsonObject{{"A1", 5}}}}));
+        const auto hpFile = [](const QJsonObject& o) { return outputFile("Xover", "HP", o); };
+        load(tree, hpFile({{"Type", "LR_24"}, {"Freq", 80}, {"Block1", QJsonObject{{"A1", 5}}}}));
         XoverParams params;
         hp->getXoverParams(params);
         QVERIFY(params.type == XoverType::LR_24 && params.frequency == 80.0);
         QCOMPARE(hp->coefficients().sections[0].a1, calcXoverCoeffs(params).sections[0].a1);
-        load(tree, outputFile("Xover", "HP", {{"Type", "lr_24"}, {"Freq", 80}}));
+        load(tree, hpFile({{"Type", "lr_24"}, {"Freq", 80}}));
         hp->getXoverParams(params);
         QCOMPARE(params.type, XoverType::NONE);
         const QByteArray before = hp->serialize();
-        load(tree, outputFile("Xover", "HP", {{"Freq", 500}}));
-        load(tree, outputFile("Xover", "HP", {{"Type", "BW_12"}, {"Freq", 25000.002}}));
-        load(tree, outputFile("Xover", "HP", {{"Type", "BW_12"}, {"Freq", "500"}}));
+        for (const QJsonObject& bad : {QJsonObject{{"Freq", 500}},
+                                       {{"Type", "BW_12"}, {"Freq", 25000.002}},
+                                       {{"Type", "BW_12"}, {"Freq", "500"}}})
+            load(tree, hpFile(bad));
         QCOMPARE(hp->serialize(), before);
     }
 

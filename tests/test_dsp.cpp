@@ -140,9 +140,9 @@ private Q_SLOTS:
             QVERIFY(dbAt(c, hp ? 125.0 : 8000.0) < -75.0);
         }
         // Polarity at Nyquist: the highpasses pass 1 there, only BW_18 inverts; DC is blocked.
-        for (XoverType t : {XoverType::BW_6, XoverType::BW_12, XoverType::BW_24, XoverType::LR_12})
-            QVERIFY(std::abs(response(xover(t, true, 1000), 96000) - 1.0) < 1e-9);
-        QVERIFY(std::abs(response(xover(XoverType::BW_18, true, 1000), 96000) + 1.0) < 1e-9);
+        for (uint32_t t : {1, 2, 3, 4, 5}) // BW_6 .. BW_24, LR_12
+            QVERIFY(std::abs(response(xover(XoverType(t), true, 1000), 96000) -
+                             (t == 3 ? -1.0 : 1.0)) < 1e-9);
         QVERIFY(std::abs(response(xover(XoverType::BW_12, true, 1000), 0)) < 1e-12);
 
         // 0 dB gives a flat section; an all-pass is flat at any q.

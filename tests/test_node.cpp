@@ -133,7 +133,6 @@ private Q_SLOTS:
                                            "00000000"));
         QCOMPARE(y->makePath(), QByteArray::fromHex("810105"));
         QCOMPARE(y->getCallbackName(), QStringLiteral("Digital_Input_1__Master_Volume_1__"));
-        QVERIFY(root.makePath().isEmpty());
     }
 
     void queueKeepsFirstTouchOrderWithoutDuplicates()

@@ -208,12 +208,10 @@ private Q_SLOTS:
     // Wire records; every byte starts as 0xEE, so bytes a writer skips would show.
     void wireRecords()
     {
-        XoverCoeffs coeffs;
-        coeffs.sections[0] = IIRCoeffs{0.5, -0.25, 1.0, -1.0, 1.0 / 16777216.0};
         xover_repr_t repr;
         std::memset(&repr, 0xEE, sizeof repr);
         XoverParams{XoverType::BW_6, true, 1000.1}.toRepr(repr);
-        coeffs.toRepr(repr);
+        XoverCoeffs{{{0.5, -0.25, 1.0, -1.0, 1.0 / 16777216.0}}}.toRepr(repr);
         // BW_6, highpass, 1000.1 Hz as a single; a1 0.5, a2 -0.25, b0 1, b1 -1, b2 2^-24.
         QCOMPARE(bytesOf(repr),
                  QByteArray::fromHex("01 01 66067a44 00008000 0000c0ff 00000001 000000ff 01000000" +
@@ -231,13 +229,10 @@ private Q_SLOTS:
         calcXoverCoeffs(XoverParams{XoverType::BW_12, false, 1000.0}).toRepr(repr);
         QCOMPARE(bytesOf(repr).mid(26), QByteArray::fromHex(unityHex + unityHex + unityHex));
 
-        PEQCoeffs peqCoeffs;
-        peqCoeffs.a1 = -1.5;
-        peqCoeffs.b2 = 0.75;
         peq_repr_t band;
         std::memset(&band, 0xEE, sizeof band);
         PEQParams{PEQType::PEAK, 1000.1, -3.5, 0.707}.toRepr(band);
-        peqCoeffs.toRepr(band);
+        PEQCoeffs{{-1.5, 0.0, 1.0, 0.0, 0.75}}.toRepr(band);
         // PEAK, gain -3.5 dB before the frequency 1000.1 Hz, q 0.707; a1 -1.5, b0 1, b2 0.75.
         QCOMPARE(bytesOf(band), QByteArray::fromHex("03 000060c0 66067a44 f4fd343f 000080fe "
                                                     "00000000 00000001 00000000 0000c000"));

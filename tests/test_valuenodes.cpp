@@ -27,16 +27,11 @@ struct Fixture
     TreeWidget hub;
     QList<Node*> params;
     Node root;
-    Node* channel;
-    NodeArgs args;
+    const NodeArgs rootArgs{&root, &params, &hub, nullptr};
+    Node* channel = new Node(rootArgs, "Analog Output 3", make_indexed_path_segment(2, 3), "");
+    NodeArgs args = channel->childArgs(rootArgs);
 
-    Fixture()
-    {
-        const NodeArgs rootArgs{&root, &params, &hub, nullptr};
-        channel = new Node(rootArgs, "Analog Output 3", make_indexed_path_segment(2, 3), "");
-        root.children.append(channel);
-        args = channel->childArgs(rootArgs);
-    }
+    Fixture() { root.children.append(channel); }
     template <typename T, typename... A> T* add(A&&... a)
     {
         auto* node = new T(args, std::forward<A>(a)...);

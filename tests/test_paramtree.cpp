@@ -109,6 +109,8 @@ private Q_SLOTS:
         for (Node* node : *tree.subsetToList(ParamTree::Levels))
             levels << node->paramIndex;
         QCOMPARE(levels, QList<int>({21, 29, 38, 54, 70, 86, 102, 118, 134, 150}));
+        QCOMPARE(tree.subsetToList(ParamTree::Settings)->size(), 126);
+        QCOMPARE(tree.constructPathTree().size(), 242);
         const auto bad = static_cast<ParamTree::ParamSubset>(3);
         QVERIFY(!tree.subsetToList(bad) && !tree.getParamNode(bad, 0));
         QVERIFY(!tree.getParamNode(ParamTree::All, 165) && !tree.getParamNode(ParamTree::All, -1));

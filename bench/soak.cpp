@@ -32,10 +32,18 @@
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
+#include <malloc.h>
 #include <random>
 #include <unistd.h>
 
 namespace {
+
+// Live heap blocks: what the program holds, as opposed to pages the allocator keeps.
+long heapKiB()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return long((info.uordblks + info.hblkhd) / 1024);
+}
 
 long residentKiB()
 {
@@ -298,8 +306,9 @@ int main(int argc, char* argv[])
     edits.start(10);
     QTimer minutes;
     QObject::connect(&minutes, &QTimer::timeout, [&] {
-        std::printf("  %3lld s: resident %ld KiB, %d exchanges, %d edits\n", clock.elapsed() / 1000,
-                    residentKiB(), emu.requestCount() - startExchanges, soak.edits);
+        std::printf("  %3lld s: resident %ld KiB, heap %ld KiB, %d exchanges, %d edits\n",
+                    clock.elapsed() / 1000, residentKiB(), heapKiB(),
+                    emu.requestCount() - startExchanges, soak.edits);
         std::fflush(stdout);
     });
     minutes.start(60000);
@@ -307,11 +316,14 @@ int main(int argc, char* argv[])
     // it is what would point to a leak.
     const int warmUpSeconds = qMin(60, seconds / 3);
     long warmUpKiB = 0;
+    long warmUpHeapKiB = 0;
     int warmUpExchanges = 0;
     QTimer::singleShot(warmUpSeconds * 1000, [&] {
         warmUpKiB = residentKiB();
+        warmUpHeapKiB = heapKiB();
         warmUpExchanges = emu.requestCount() - startExchanges;
-        std::printf("  warmed up after %d s: resident %ld KiB\n", warmUpSeconds, warmUpKiB);
+        std::printf("  warmed up after %d s: resident %ld KiB, heap %ld KiB\n", warmUpSeconds,
+                    warmUpKiB, warmUpHeapKiB);
         std::fflush(stdout);
     });
     app.exec();
@@ -326,11 +338,14 @@ int main(int argc, char* argv[])
         std::printf("the automaton was still busy 10 s after the last edit (state %d)\n",
                     window.automatonState());
     const long endKiB = residentKiB();
+    const long endHeapKiB = heapKiB();
     const int exchanges = emu.requestCount() - startExchanges;
     std::printf("resident at end %ld KiB: growth %ld KiB since start, %ld KiB since warm-up "
                 "(%.2f KiB per 1000 exchanges after it); %d exchanges (%.0f/s), %d edits\n",
                 endKiB, endKiB - startKiB, endKiB - warmUpKiB,
                 1000.0 * double(endKiB - warmUpKiB) / qMax(1, exchanges - warmUpExchanges),
                 exchanges, exchanges / elapsedSeconds, soak.edits);
+    std::printf("heap in use at end %ld KiB: %ld KiB more than after warm-up\n", endHeapKiB,
+                endHeapKiB - warmUpHeapKiB);
     return 0;
 }

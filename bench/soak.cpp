@@ -306,8 +306,10 @@ int main(int argc, char* argv[])
     edits.start(10);
     QTimer minutes;
     QObject::connect(&minutes, &QTimer::timeout, [&] {
-        std::printf("  %3lld s: resident %ld KiB, heap %ld KiB, %d exchanges, %d edits\n",
+        std::printf("  %3lld s: resident %ld KiB, heap %ld KiB, %d windows, %d exchanges, "
+                    "%d edits\n",
                     clock.elapsed() / 1000, residentKiB(), heapKiB(),
+                    int(QApplication::topLevelWidgets().size()),
                     emu.requestCount() - startExchanges, soak.edits);
         std::fflush(stdout);
     });

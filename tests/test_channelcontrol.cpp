@@ -9,8 +9,11 @@
 #include "paramtree.h"
 #include "peqsnode.h"
 #include "treewidget.h"
+#include "volumemeter.h"
 #include "volumeslider.h"
+#include "wirevalue.h"
 
+#include <QProgressBar>
 #include <QtTest>
 
 namespace {
@@ -221,6 +224,34 @@ private Q_SLOTS:
         move();
         QCOMPARE(shown(), before);
         QVERIFY(mixer.takeQueue().isEmpty());
+    }
+
+    // Values from the device show alike everywhere: -10.04 dB as -10.0 dB in the box and on
+    // the fader (which would stand two steps lower for -10.04), and a level of +5 dB as a
+    // meter lit from top to bottom and a full bar in the tree.
+    void deviceValuesShowAlike()
+    {
+        Mixer mixer;
+        ChannelControl* strip = mixer.outputs[3];
+        mixer.window.resize(200, 520);
+        mixer.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mixer.window));
+        QVERIFY(mixer.param(3, "Volume")->deserialize(writeFloatLE(-10.04f)));
+        QCOMPARE(volumeOf(strip), -10.0);
+        QCOMPARE(part<VolumeSlider>(strip, "volumeSlider")->getValue(), -10.0);
+        QCOMPARE(faderPosition(strip), 786);
+
+        Node* level = mixer.param(3, "Level");
+        auto* bar = qobject_cast<QProgressBar*>(mixer.hub.itemWidget(level->treeItem, 1));
+        auto* meter = part<VolumeMeter>(strip, "meter");
+        for (float db : {-40.0f, 5.0f})
+            QVERIFY(level->deserialize(writeFloatLE(db)));
+        QCOMPARE(bar->value(), bar->maximum());
+        const QImage lit = meter->grab().toImage();
+        QVERIFY(lit.height() > 100);
+        for (int y = 0; y < lit.height(); ++y)
+            QCOMPARE(lit.pixel(lit.width() / 2, y),
+                     VolumeMeter::tToColor(double(y) / lit.height()));
     }
 
     // A step whose floating-point delta overshoots the edge by a hair still fits at the

@@ -71,6 +71,7 @@ void DoubleSpinBoxNode::bind(CustomDoubleSpinBox* sb, VolumeSlider* vs)
     if (!vs)
         return;
     boundVolumeSlider = vs;
+    vs->setDecimals(params.decimals);
     QObject::connect(spinBox, &CustomDoubleSpinBox::editingFinishedWithValue, vs,
                      &VolumeSlider::setValueSilently);
     QObject::connect(vs, &VolumeSlider::editingFinishedWithValue, spinBox,

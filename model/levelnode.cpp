@@ -42,7 +42,8 @@ bool LevelNode::deserialize(const QByteArray& data)
         return true;
     const int level = std::max(truncateToInt(double(db)), floorDb);
     const bool wasBlocked = bar->blockSignals(true);
-    bar->setValue(level);
+    // The bar ends at 0 dB; a louder level fills it (out of range it would keep its old fill).
+    bar->setValue(std::min(level, bar->maximum()));
     bar->setFormat(levelText(level));
     bar->blockSignals(wasBlocked);
     if (boundSlider)

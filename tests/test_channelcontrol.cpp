@@ -9,8 +9,11 @@
 #include "paramtree.h"
 #include "peqsnode.h"
 #include "treewidget.h"
+#include "volumemeter.h"
 #include "volumeslider.h"
+#include "wirevalue.h"
 
+#include <QProgressBar>
 #include <QtTest>
 
 namespace {
@@ -89,8 +92,8 @@ void typeValue(ChannelControl* strip, double value)
     QTest::keyClick(box, Qt::Key_Return);
 }
 
-// The mouse enters the fader (which fixes the start of the drag), then the handle moves
-// to the highest position that reads `db` at the spin box's 0.1 dB.
+// The handle goes to the highest position that reads `db` at the spin box's 0.1 dB, as a
+// mouse drag would put it.
 void dragFader(ChannelControl* strip, double db)
 {
     auto* slider = part<CustomSlider>(strip, "slider");
@@ -98,10 +101,37 @@ void dragFader(ChannelControl* strip, double db)
     while (v > 0 &&
            qRound(part<VolumeSlider>(strip, "volumeSlider")->calcDb(v) * 10) > qRound(db * 10))
         --v;
-    QEvent enter(QEvent::Enter);
-    QApplication::sendEvent(slider, &enter);
     slider->setValue(v);
 }
+
+void wheelUp(QWidget* widget)
+{
+    QWheelEvent wheel(QPointF(5, 5), widget->mapToGlobal(QPoint(5, 5)), QPoint(), QPoint(0, 120),
+                      Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(widget, &wheel);
+}
+
+int faderPosition(ChannelControl* strip)
+{
+    return part<CustomSlider>(strip, "slider")->value();
+}
+
+// Where a fader showing `db` rests.
+int restingPlace(double db)
+{
+    VolumeSlider fader;
+    fader.setValueSilently(db);
+    return fader.findChild<CustomSlider*>(QStringLiteral("slider"))->value();
+}
+
+enum Input
+{
+    Typed,
+    Dragged,
+    KeyUp,
+    KeyPageDown,
+    WheelUp,
+};
 
 } // namespace
 
@@ -134,39 +164,94 @@ private Q_SLOTS:
         QCOMPARE(peq.at(0).at(0).value<PEQSNode*>(), mixer.tree.getInputNode(1)->getPEQSNode());
     }
 
-    // Two grouped outputs at -10 and -118 dB: -6 dB would take the second past -120 dB,
-    // so the whole move is refused; -2 dB moves both, the second onto the edge.
+    // A grouped output moved by its box or its fader takes every other grouped output along
+    // by the same dB, counted from the value it showed: no mouse ever enters these faders,
+    // and a key or wheel step of a fader is finer than the boxes' 0.1 dB near the top. A
+    // move another grouped output cannot follow is refused: nothing moves, nothing is sent.
     void groupedVolume_data()
     {
-        QTest::addColumn<bool>("fader");
-        QTest::newRow("spin box") << false;
-        QTest::newRow("fader") << true;
+        QTest::addColumn<int>("input");
+        QTest::newRow("typed") << int(Typed);
+        QTest::newRow("dragged") << int(Dragged);
+        QTest::newRow("key up") << int(KeyUp);
+        QTest::newRow("key page down") << int(KeyPageDown);
+        QTest::newRow("wheel up") << int(WheelUp);
     }
     void groupedVolume()
     {
-        QFETCH(bool, fader);
+        QFETCH(int, input);
+        const bool up = input == KeyUp || input == WheelUp;
         Mixer mixer;
         mixer.group({0, 1});
         mixer.set(0, "Volume", -10.0);
-        mixer.set(1, "Volume", -118.0);
+        mixer.set(1, "Volume", -40.3);
         mixer.set(2, "Volume", -50.0);
-        auto* faderB = part<VolumeSlider>(mixer.outputs[1], "volumeSlider");
-        auto move = [&](double db) {
-            fader ? dragFader(mixer.outputs[0], db) : typeValue(mixer.outputs[0], db);
+        ChannelControl* a = mixer.outputs[0];
+        auto* handle = part<CustomSlider>(a, "slider");
+        const auto move = [&] {
+            switch (input) {
+            case Typed:
+                return typeValue(a, volumeOf(a) - 6.0);
+            case Dragged:
+                return dragFader(a, volumeOf(a) - 6.0);
+            case KeyUp:
+                return QTest::keyClick(handle, Qt::Key_Up);
+            case KeyPageDown:
+                return QTest::keyClick(handle, Qt::Key_PageDown);
+            case WheelUp:
+                return wheelUp(handle);
+            }
         };
-        move(-16);
-        QCOMPARE(volumeOf(mixer.outputs[0]), -10.0);
-        QVERIFY(mixer.takeQueue().isEmpty()); // nothing moved, nothing to send
+        const auto shown = [&] {
+            QList<double> values;
+            for (int i = 0; i < 3; ++i)
+                values << volumeOf(mixer.outputs[i]) << faderPosition(mixer.outputs[i]);
+            return values;
+        };
 
-        // The fader's grid is coarse near the bottom (B reads about -118.07 dB); a move
-        // that ends within 0.05 dB of the edge counts as reaching it.
-        move(-12);
-        QCOMPARE(volumeOf(mixer.outputs[0]), -12.0);
-        QCOMPARE(volumeOf(mixer.outputs[1]), -120.0);
-        QCOMPARE(faderB->getValue(), -120.0);
+        move();
+        const double moved = volumeOf(a) + 10.0;
+        QVERIFY(up ? moved > 0.0 : moved < 0.0);
+        QCOMPARE(volumeOf(mixer.outputs[1]) + 40.3, moved);
         QCOMPARE(volumeOf(mixer.outputs[2]), -50.0);
+        for (int i = 0; i < 3; ++i) // each fader shows its box
+            QCOMPARE(faderPosition(mixer.outputs[i]), restingPlace(volumeOf(mixer.outputs[i])));
         QCOMPARE(mixer.takeQueue(), (QList<int>{mixer.param(0, "Volume")->paramIndex,
                                                 mixer.param(1, "Volume")->paramIndex}));
+
+        mixer.set(1, "Volume", up ? 3.0 : -120.0);
+        const QList<double> before = shown();
+        move();
+        QCOMPARE(shown(), before);
+        QVERIFY(mixer.takeQueue().isEmpty());
+    }
+
+    // Values from the device show alike everywhere: -10.04 dB as -10.0 dB in the box and on
+    // the fader (which would stand two steps lower for -10.04), and a level of +5 dB as a
+    // meter lit from top to bottom and a full bar in the tree.
+    void deviceValuesShowAlike()
+    {
+        Mixer mixer;
+        ChannelControl* strip = mixer.outputs[3];
+        mixer.window.resize(200, 520);
+        mixer.window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&mixer.window));
+        QVERIFY(mixer.param(3, "Volume")->deserialize(writeFloatLE(-10.04f)));
+        QCOMPARE(volumeOf(strip), -10.0);
+        QCOMPARE(part<VolumeSlider>(strip, "volumeSlider")->getValue(), -10.0);
+        QCOMPARE(faderPosition(strip), 786);
+
+        Node* level = mixer.param(3, "Level");
+        auto* bar = qobject_cast<QProgressBar*>(mixer.hub.itemWidget(level->treeItem, 1));
+        auto* meter = part<VolumeMeter>(strip, "meter");
+        for (float db : {-40.0f, 5.0f})
+            QVERIFY(level->deserialize(writeFloatLE(db)));
+        QCOMPARE(bar->value(), bar->maximum());
+        const QImage lit = meter->grab().toImage();
+        QVERIFY(lit.height() > 100);
+        for (int y = 0; y < lit.height(); ++y)
+            QCOMPARE(lit.pixel(lit.width() / 2, y),
+                     VolumeMeter::tToColor(double(y) / lit.height()));
     }
 
     // A step whose floating-point delta overshoots the edge by a hair still fits at the

@@ -2,6 +2,7 @@
 #include "responsecalc.h"
 #include "xoverdesign.h"
 
+#include <QtEndian>
 #include <QtTest>
 #include <complex>
 #include <cstring>
@@ -51,6 +52,39 @@ template <typename Repr> QByteArray bytesOf(const Repr& repr)
     return QByteArray(reinterpret_cast<const char*>(&repr), sizeof repr);
 }
 
+// The fixed 8.24 integers the device is sent: sections 1 and 2 of a crossover (3 and 4 are
+// always unity), or the one section of a band.
+QVector<qint32> wire(const XoverParams& params)
+{
+    xover_repr_t repr;
+    calcXoverCoeffs(params).toRepr(repr);
+    QVector<qint32> ints;
+    for (int i = 0; i < 2; ++i)
+        for (const uint8_t* v : {repr.coeffs[i].a1, repr.coeffs[i].a2, repr.coeffs[i].b0,
+                                 repr.coeffs[i].b1, repr.coeffs[i].b2})
+            ints << qFromLittleEndian<qint32>(v);
+    return ints;
+}
+
+QVector<qint32> wire(const PEQParams& params)
+{
+    peq_repr_t repr;
+    calcPEQCoeffs(params).toRepr(repr);
+    QVector<qint32> ints;
+    for (const uint8_t* v :
+         {repr.coeffs.a1, repr.coeffs.a2, repr.coeffs.b0, repr.coeffs.b1, repr.coeffs.b2})
+        ints << qFromLittleEndian<qint32>(v);
+    return ints;
+}
+
+QString text(const QVector<qint32>& ints)
+{
+    QStringList out;
+    for (qint32 v : ints)
+        out << QString::number(v);
+    return out.join(QStringLiteral(", "));
+}
+
 // (0, 0, 1, 0, 0) in fixed 8.24: 0, 0, 16777216, 0, 0.
 const QByteArray unityHex = "0000000000000000000000010000000000000000";
 
@@ -90,6 +124,97 @@ private Q_SLOTS:
                 QVERIFY(sameBits(s, IIRCoeffs()));
             QVERIFY(sameBits(peq(PEQType(code[1]), 1000.0, 6.0, 1.0), IIRCoeffs()));
         }
+    }
+
+    // What the device runs, for every design type on both sides of the crossover and every
+    // band type, at two settings each: a1, a2, b0, b1, b2 per section in fixed 8.24. The
+    // expected integers come from tools/filtertable.py, which works the designs out apart
+    // from this code; a changed term or constant shows here as soon as it reaches the wire.
+    void wireCoefficientsOfEveryDesign()
+    {
+        const struct
+        {
+            QVector<qint32> actual, expected;
+        } designs[] = {
+            {wire(XoverParams{XoverType::BW_6, false, 3000.0}),
+             {15205982, 0, 785616, 785616, 0, 0, 0, 16777216, 0, 0}},
+            {wire(XoverParams{XoverType::BW_6, true, 90.0}),
+             {16727875, 0, 16752545, -16752545, 0, 0, 0, 16777216, 0, 0}},
+            {wire(XoverParams{XoverType::BW_12, false, 3000.0}),
+             {31228458, -14602343, 37775, 75550, 37775, 0, 0, 16777216, 0, 0}},
+            {wire(XoverParams{XoverType::BW_12, true, 90.0}),
+             {33484551, -16707480, 16742312, -33484624, 16742312, 0, 0, 16777216, 0, 0}},
+            {wire(XoverParams{XoverType::BW_18, false, 3000.0}),
+             {31832779, -15209588, 38506, 77012, 38506, 15205982, 0, 785616, 785616, 0}},
+            {wire(XoverParams{XoverType::BW_18, true, 90.0}),
+             {33504946, -16727875, 16752509, -33505019, 16752509, 16727875, 0, -16752545, 16752545,
+              0}},
+            {wire(XoverParams{XoverType::BW_24, false, 3000.0}),
+             {32185591, -15564107, 38933, 77866, 38933, 30620029, -13990971, 37039, 74078, 37039}},
+            {wire(XoverParams{XoverType::BW_24, true, 90.0}),
+             {33516510, -16739439, 16758291, -33516582, 16758291, 33463231, -16686160, 16731652,
+              -33463304, 16731652}},
+            {wire(XoverParams{XoverType::LR_12, false, 3000.0}),
+             {15205982, 0, 785616, 785616, 0, 15205982, 0, 785616, 785616, 0}},
+            {wire(XoverParams{XoverType::LR_12, true, 90.0}),
+             {16727875, 0, -16752545, 16752545, 0, 16727875, 0, -16752545, 16752545, 0}},
+            {wire(XoverParams{XoverType::LR_24, false, 3000.0}),
+             {31228458, -14602343, 37775, 75550, 37775, 31228458, -14602343, 37775, 75550, 37775}},
+            {wire(XoverParams{XoverType::LR_24, true, 90.0}),
+             {33484551, -16707480, 16742312, -33484624, 16742312, 33484551, -16707480, 16742312,
+              -33484624, 16742312}},
+            {wire(XoverParams{XoverType::CH_12, false, 3000.0}),
+             {32320654, -15660123, 20651, 41303, 20651, 0, 0, 16777216, 0, 0}},
+            {wire(XoverParams{XoverType::CH_12, true, 90.0}),
+             {33507822, -16730800, 11860895, -23721790, 11860895, 0, 0, 16777216, 0, 0}},
+            {wire(XoverParams{XoverType::CH_24, false, 3000.0}),
+             {32167415, -15445185, 13746, 27492, 13746, 32823585, -16214211, 41960, 83921, 41960}},
+            {wire(XoverParams{XoverType::CH_24, true, 90.0}),
+             {33437062, -16660254, 16718633, -33437266, 16718633, 33538041, -16760962, 16769055,
+              -33538110, 16769055}},
+            {wire(XoverParams{XoverType::BS_12, false, 3000.0}),
+             {30780080, -14151796, 37232, 74465, 37232, 0, 0, 16777216, 0, 0}},
+            {wire(XoverParams{XoverType::BS_12, true, 90.0}),
+             {33468918, -16691848, 16734495, -33468991, 16734495, 0, 0, 16777216, 0, 0}},
+            {wire(XoverParams{XoverType::BS_24, false, 3000.0}),
+             {30780080, -14151796, 37232, 74465, 37232, 30780080, -14151796, 37232, 74465, 37232}},
+            {wire(XoverParams{XoverType::BS_24, true, 90.0}),
+             {33468918, -16691848, 16734495, -33468991, 16734495, 33468918, -16691848, 16734495,
+              -33468991, 16734495}},
+            {wire(PEQParams{PEQType::LOW_SHELF, 60.0, 4.5, 0.7}),
+             {33513090, -16735923, 16783329, -33513073, 16729827}},
+            {wire(PEQParams{PEQType::LOW_SHELF, 5000.0, -9.0, 2.5}),
+             {31482478, -15424060, 16387710, -31714357, 15581686}},
+            {wire(PEQParams{PEQType::HIGH_SHELF, 60.0, 4.5, 0.7}),
+             {33500866, -16723733, 28155398, -56241417, 28086102}},
+            {wire(PEQParams{PEQType::HIGH_SHELF, 5000.0, -9.0, 2.5}),
+             {32468149, -15952034, 6094267, -11435904, 5602738}},
+            {wire(PEQParams{PEQType::PEAK, 60.0, 4.5, 0.7}),
+             {33518086, -16740934, 16789529, -33518086, 16728620}},
+            {wire(PEQParams{PEQType::PEAK, 5000.0, -9.0, 2.5}),
+             {31389444, -15037163, 16215886, -31389444, 15598492}},
+            {wire(PEQParams{PEQType::AP, 60.0, 4.5, 0.7}), {16744309, 0, -16744309, 16777216, 0}},
+            {wire(PEQParams{PEQType::AP, 5000.0, -9.0, 2.5}),
+             {14245116, 0, -14245116, 16777216, 0}},
+            {wire(PEQParams{PEQType::AP2, 60.0, 4.5, 0.7}),
+             {33507373, -16730221, 16730221, -33507373, 16777216}},
+            {wire(PEQParams{PEQType::AP2, 5000.0, -9.0, 2.5}),
+             {32061714, -15718533, 15718533, -32061714, 16777216}},
+            {wire(PEQParams{PEQType::LP12, 60.0, 4.5, 0.7}), {33507845, -16730693, 16, 32, 16}},
+            {wire(PEQParams{PEQType::LP12, 5000.0, -9.0, 2.5}),
+             {29686797, -13311466, 100471, 200942, 100471}},
+            {wire(PEQParams{PEQType::HP12, 60.0, 4.5, 0.7}),
+             {33507845, -16730693, 16753938, -33507877, 16753938}},
+            {wire(PEQParams{PEQType::HP12, 5000.0, -9.0, 2.5}),
+             {29686797, -13311466, 14943870, -29887740, 14943870}},
+            {wire(PEQParams{PEQType::SUBWOOFER, 60.0, 4.5, 0.7}),
+             {33513090, -16735923, 16783329, -33513073, 16729827}},
+            {wire(PEQParams{PEQType::SUBWOOFER, 5000.0, -9.0, 2.5}),
+             {31482478, -15424060, 16387710, -31714357, 15581686}},
+        };
+        for (size_t i = 0; i < sizeof designs / sizeof designs[0]; ++i)
+            QVERIFY2(designs[i].actual == designs[i].expected,
+                     qPrintable(QStringLiteral("row %1: %2").arg(i).arg(text(designs[i].actual))));
     }
 
     // Order n is BW_6 .. BW_24 (codes 1 to 4); at the corner this reads -3.01 dB for all.

@@ -174,34 +174,75 @@ private Q_SLOTS:
         VolumeSlider vs;
         auto* slider = vs.findChild<CustomSlider*>(QStringLiteral("slider"));
         QCOMPARE(slider->value(), 1128);
-        QVERIFY(std::abs(vs.getValue()) < 0.05);
+        QCOMPARE(vs.getValue(), 0.0);
         QVERIFY(!vs.isPossibleValue(3.01) && !vs.isPossibleValue(notANumber));
         vs.setValueSilently(-6);
         QCOMPARE(slider->value(), 923); // 922.5 rounded half up
         vs.setValueSilently(notANumber);
         QCOMPARE(slider->value(), 923);
 
-        // A drag sends deltas against the last accepted value.
+        // The fader holds what a 0.1 dB box would show, and every move counts from the value
+        // shown, whoever set it (the mouse never came near). Near the top a key step is finer
+        // than 0.1 dB and still moves by 0.1 dB; further down the handle lands on 0.1 dB too.
         EditLog log(&vs);
-        QEvent enter(QEvent::Enter);
-        QCoreApplication::sendEvent(slider, &enter);
-        const double start = vs.getValue();
-        // The device moves the fader after the mouse came in; the drag still counts from
-        // where it stood when the mouse entered.
-        vs.setValueSilently(-30);
-        slider->setValue(930);
-        const double first = vs.calcDb(930), second = vs.calcDb(940);
-        slider->setValue(940);
-        const auto edit = [](double delta, double value) {
-            return QStringList({QStringLiteral("ask %1").arg(delta),
-                                QStringLiteral("value %1").arg(value),
-                                QStringLiteral("announce %1").arg(delta)});
-        };
-        QCOMPARE(log.log, edit(first - start, first) + edit(second - first, second));
+        vs.setValueSilently(-6.04);
+        QVERIFY(vs.getValue() == -6.0 && slider->value() == 923);
+        QTest::keyClick(slider, Qt::Key_Up);
+        vs.setValueSilently(-30.0); // 373
+        QTest::keyClick(slider, Qt::Key_PageDown);
+        QCOMPARE(log.log, QStringList({"ask 0.1", "value -5.9", "announce 0.1", "ask -2.3",
+                                       "value -32.3", "announce -2.3"}));
+        QVERIFY(vs.getValue() == -32.3 && slider->value() == 363);
+        // Refused: back where it stood, no value reported.
         log.refuse = true;
-        slider->setValue(600);
+        QTest::keyClick(slider, Qt::Key_PageUp);
         QCOMPARE(log.log.size(), 7);
-        QCOMPARE(slider->value(), 940);
+        QVERIFY(vs.getValue() == -32.3 && slider->value() == 363);
+    }
+
+    // Dragging the handle. The handle rests on the box's 0.1 dB, a fraction of a step off
+    // the position the mouse points at; the mouse sliding along it must not count that
+    // fraction as a move each time (the fader would flicker between two values). Moving
+    // down reports each new position once, on the box's 0.1 dB.
+    void faderDragSettlesOnTheBoxPrecision()
+    {
+        VolumeSlider vs;
+        vs.setValueSilently(-10.0);
+        vs.resize(60, 250);
+        vs.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&vs));
+        auto* slider = vs.findChild<CustomSlider*>(QStringLiteral("slider"));
+        EditLog log(&vs);
+        const QPoint grip = slider->getHandleRect().center();
+        const auto drag = [slider](QPoint at) {
+            QMouseEvent move(QEvent::MouseMove, at, slider->mapToGlobal(at), Qt::NoButton,
+                             Qt::LeftButton, Qt::NoModifier);
+            QCoreApplication::sendEvent(slider, &move);
+        };
+        QTest::mousePress(slider, Qt::LeftButton, Qt::NoModifier, grip);
+        drag(grip + QPoint(1, 0));
+        const int settled = log.log.size(); // the mouse's pixel may read one step off
+        QVERIFY(settled <= 3);
+        for (int dx : {2, 1, 2, 1, 2})
+            drag(grip + QPoint(dx, 0));
+        QCOMPARE(log.log.size(), settled);
+
+        double last = vs.getValue();
+        for (int dy : {3, 3, 6, 6, 9})
+            drag(grip + QPoint(0, dy));
+        QTest::mouseRelease(slider, Qt::LeftButton, Qt::NoModifier, grip + QPoint(0, 9));
+        const QStringList values = log.log.mid(settled).filter(QStringLiteral("value"));
+        QCOMPARE(values.size(), 3); // one for each new position, none for the repeats
+        QCOMPARE(log.log.size(), settled + 9);
+        for (const QString& value : values) {
+            const double db = value.mid(6).toDouble();
+            QVERIFY(db < last && std::abs(db * 10 - std::round(db * 10)) < 1e-9);
+            last = db;
+        }
+        VolumeSlider reference;
+        reference.setValueSilently(last);
+        QVERIFY(vs.getValue() == last &&
+                slider->value() == reference.findChild<QSlider*>()->value());
     }
 
     void meterDimsAboveTheLevelAndSharesItsImage()

@@ -7,6 +7,7 @@
 #include "paramtree.h"
 #include "testsupport.h"
 #include "treewidget.h"
+#include "wirevalue.h"
 
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -19,6 +20,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QSlider>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -145,6 +147,61 @@ private Q_SLOTS:
 
     // Save adds ".json" when missing and keeps ".JSON"; a write that fails midway (the file
     // size limit) must not cost the old file.
+    // Grouped faders in the window, against the processor: two grouped outputs at -10 dB,
+    // the first one's box clicked, Shift+Tab to its fader (which no mouse has entered), Up.
+    // Both go to -9.9 dB, the ungrouped third stays. Once the third, at +3 dB, is grouped
+    // too, the next Up is refused: no fader, box or processor value moves.
+    void groupedFaderKeysReachTheProcessor()
+    {
+        QList<int> volumes;
+        QList<ChannelControl*> strips;
+        for (int i = 0; i < 3; ++i) {
+            for (Node* node : w->getParamTree()->getOutputNode(i)->children)
+                if (node->name == QLatin1String("Volume"))
+                    volumes << node->paramIndex;
+            emu.setValue(volumes[i], writeFloatLE(i == 2 ? 3.0f : -10.0f));
+            for (ChannelControl* strip : w->findChildren<ChannelControl*>())
+                if (strip->title() == QStringLiteral("  Output %1  ").arg(i + 1))
+                    strips << strip;
+        }
+        const auto processor = [&] {
+            QList<float> values;
+            for (int index : volumes)
+                values << readFloatLE(emu.value(index));
+            return values;
+        };
+        const auto shown = [&] {
+            QList<double> values;
+            for (ChannelControl* strip : strips)
+                values << strip->findChild<QDoubleSpinBox*>(QStringLiteral("volume"))->value()
+                       << strip->findChild<QSlider*>(QStringLiteral("slider"))->value();
+            return values;
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(w->isConnected() && w->automatonState() == 0, 10000);
+        w->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+        for (int i : {0, 1})
+            strips[i]->findChild<QCheckBox*>(QStringLiteral("group"))->click();
+
+        auto* box = strips[0]->findChild<QDoubleSpinBox*>(QStringLiteral("volume"));
+        QTest::mouseClick(box, Qt::LeftButton);
+        QTest::keyClick(box, Qt::Key_Backtab);
+        QWidget* fader = strips[0]->findChild<QSlider*>(QStringLiteral("slider"));
+        QCOMPARE(QApplication::focusWidget(), fader);
+        QTest::keyClick(fader, Qt::Key_Up);
+        QTRY_COMPARE(processor(), (QList<float>{-9.9f, -9.9f, 3.0f}));
+
+        strips[2]->findChild<QCheckBox*>(QStringLiteral("group"))->click();
+        QTRY_COMPARE(w->automatonState(), 0);
+        emu.clearLogs();
+        const QList<double> before = shown();
+        QTest::keyClick(fader, Qt::Key_Up);
+        QCOMPARE(shown(), before);
+        QTest::qWait(50);
+        QVERIFY(requestsOf(0x02).isEmpty());
+        QCOMPARE(processor(), (QList<float>{-9.9f, -9.9f, 3.0f}));
+    }
+
     void saveThroughTheButton()
     {
         answerFileDialog(dir.filePath(QStringLiteral("plain")));

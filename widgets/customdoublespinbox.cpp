@@ -10,9 +10,12 @@ CustomDoubleSpinBox::CustomDoubleSpinBox(QWidget* parent) : QDoubleSpinBox(paren
             &CustomDoubleSpinBox::onEditingFinished);
 }
 
+// A value set from elsewhere (the device, a file, a grouped strip, the fader beside the
+// box) is where the user's next edit starts from, even while the box has the focus.
 void CustomDoubleSpinBox::setValueWithSignals(double v)
 {
     setValue(v);
+    lastValue = value();
     Q_EMIT editingFinishedWithValue(value());
 }
 
@@ -21,6 +24,7 @@ void CustomDoubleSpinBox::setValueSilently(double value)
     const bool wasBlocked = blockSignals(true);
     setValue(value);
     blockSignals(wasBlocked);
+    lastValue = this->value();
 }
 
 void CustomDoubleSpinBox::onEditingFinished()

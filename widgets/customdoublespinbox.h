@@ -29,5 +29,5 @@ protected:
     void focusInEvent(QFocusEvent* event) override;
 
 private:
-    double lastValue = 0.0; // the value before the current edit
+    double lastValue = 0.0; // the value shown before the current edit
 };

@@ -13,7 +13,6 @@ VolumeSlider::VolumeSlider(QWidget* parent) : QWidget(parent), ui(new Ui::Volume
     const double span = VolumeMeter::tToDb(0.0) - VolumeMeter::tToDb(1.0);
     ui->slider->setMaximum(int(std::lround(span / 0.1)));
     moveSliderSilently(sliderValueFor(0.0));
-    connect(ui->slider, &CustomSlider::entered, this, &VolumeSlider::onSliderEntered);
 }
 
 VolumeSlider::~VolumeSlider() = default;
@@ -37,7 +36,7 @@ double VolumeSlider::calcDb(int sliderValue) const
 
 double VolumeSlider::getValue() const
 {
-    return calcDb(ui->slider->value());
+    return shownDb;
 }
 
 bool VolumeSlider::isPossibleValue(double db) const
@@ -51,20 +50,47 @@ void VolumeSlider::hideMeter()
     ui->meter->hide();
 }
 
+void VolumeSlider::setDecimals(int value)
+{
+    decimals = value;
+    setValueSilently(shownDb);
+}
+
+// The way QDoubleSpinBox rounds, so that a value the box shows is one the fader holds.
+double VolumeSlider::rounded(double db) const
+{
+    return QString::number(db, 'f', decimals).toDouble();
+}
+
+// The fader's steps are finer than the box's near the top and coarser near the bottom; a
+// move lands on the box's precision. A key press or wheel notch smaller than the box's step
+// still moves by one step of it. A drag does not: the handle rests on the box's value, off
+// the mouse's position by a fraction of a step, and the next mouse event must not count
+// that fraction as a move.
+double VolumeSlider::landingValue(double db) const
+{
+    const double value = rounded(db);
+    if (value != shownDb || db == shownDb || ui->slider->isSliderDown())
+        return value;
+    const double unit = std::pow(10.0, -decimals);
+    return rounded(db > shownDb ? shownDb + unit : shownDb - unit);
+}
+
 // NaN has no place on the fader (the mapping would put it at the top); it is ignored.
 void VolumeSlider::setValueSilently(double db)
 {
     if (std::isnan(db))
         return;
-    moveSliderSilently(sliderValueFor(db));
+    shownDb = rounded(qBound(VolumeMeter::tToDb(1.0), db, VolumeMeter::tToDb(0.0)));
+    moveSliderSilently(sliderValueFor(shownDb));
 }
 
 void VolumeSlider::setValueWithSignals(double db)
 {
     if (std::isnan(db))
         return;
-    moveSliderSilently(sliderValueFor(db));
-    Q_EMIT editingFinishedWithValue(getValue());
+    setValueSilently(db);
+    Q_EMIT editingFinishedWithValue(shownDb);
 }
 
 void VolumeSlider::setLevelSilently(double db)
@@ -72,25 +98,21 @@ void VolumeSlider::setLevelSilently(double db)
     ui->meter->setLevel(db);
 }
 
-// The mouse is on the fader: deltas of the coming drag count from here, even if the
-// device moved the fader since the last accepted edit.
-void VolumeSlider::onSliderEntered()
-{
-    lastDb = getValue();
-}
-
+// Every move, by mouse, keys or wheel, counts from the value shown at that moment, whoever
+// set it; the handle then rests where that value belongs, as the box shows it.
 void VolumeSlider::on_slider_valueChanged(int value)
 {
-    const double db = calcDb(value);
-    bool ok = true;
-    Q_EMIT editingFinishedWithDelta(db - lastDb, &ok);
-    if (db >= -120.0 && db <= 3.0 && ok) {
+    const double db = landingValue(calcDb(value));
+    const double delta = db - shownDb;
+    bool ok = delta != 0.0 && isPossibleValue(db);
+    if (ok)
+        Q_EMIT editingFinishedWithDelta(delta, &ok);
+    if (ok) {
+        shownDb = db;
         Q_EMIT editingFinishedWithValue(db);
-        Q_EMIT editingFinishedWithDelta(db - lastDb, nullptr);
-        lastDb = db;
-    } else {
-        moveSliderSilently(sliderValueFor(lastDb));
+        Q_EMIT editingFinishedWithDelta(delta, nullptr);
     }
+    moveSliderSilently(sliderValueFor(shownDb));
 }
 
 void VolumeSlider::paintEvent(QPaintEvent*)

@@ -8,7 +8,8 @@ class VolumeSlider;
 }
 
 // A fader in decibels with its printed scale and a level meter. Like the spin box it
-// reports a value and a delta that a receiver may refuse.
+// reports a value and a delta that a receiver may refuse. Its value is held at the
+// precision of the box it is bound to, so that fader and box always show the same value.
 class VolumeSlider : public QWidget
 {
     Q_OBJECT
@@ -21,6 +22,8 @@ public:
     double calcDb(int sliderValue) const;
     bool isPossibleValue(double db) const;
     void hideMeter();
+    // The precision of the bound box: values are held and reported rounded as it rounds.
+    void setDecimals(int decimals);
 
 Q_SIGNALS:
     void editingFinishedWithValue(double db);
@@ -29,7 +32,6 @@ Q_SIGNALS:
 public Q_SLOTS:
     void setValueSilently(double db);
     void setLevelSilently(double db);
-    void onSliderEntered();
     void on_slider_valueChanged(int value);
 
 protected:
@@ -38,7 +40,10 @@ protected:
 private:
     int sliderValueFor(double db) const;
     void moveSliderSilently(int value);
+    double rounded(double db) const;
+    double landingValue(double db) const;
 
     std::unique_ptr<Ui::VolumeSlider> ui;
-    double lastDb = 0.0; // the value the current drag started from
+    int decimals = 1;     // as every volume box
+    double shownDb = 0.0; // what the fader stands for; every delta counts from it
 };

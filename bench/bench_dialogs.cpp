@@ -12,8 +12,8 @@
 #include "paramtree.h"
 #include "treewidget.h"
 
-#include <QApplication>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -68,7 +68,7 @@ template <typename Edit> void timeEdits(benchmark::State& state, Fixture& f, Edi
 }
 
 // A band's gain edited: that band's design, its curve and the sum curve.
-void equalizerBandEdit(benchmark::State& state, bool painted)
+void BM_EqualizerBandEdit(benchmark::State& state, bool painted)
 {
     Fixture f;
     f.equalizer.show(f.tree.getOutputNode(0)->getPEQSNode());
@@ -83,17 +83,8 @@ void equalizerBandEdit(benchmark::State& state, bool painted)
     });
 }
 
-void BM_EqualizerBandEdit(benchmark::State& state)
-{
-    equalizerBandEdit(state, false);
-}
-BENCHMARK(BM_EqualizerBandEdit)->Unit(benchmark::kMicrosecond);
-
-void BM_EqualizerBandEditPainted(benchmark::State& state)
-{
-    equalizerBandEdit(state, true);
-}
-BENCHMARK(BM_EqualizerBandEditPainted)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_EqualizerBandEdit, Hidden, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_EqualizerBandEdit, Painted, true)->Unit(benchmark::kMicrosecond);
 
 // Every band and the sum recomputed and redrawn, as opening a channel does.
 void BM_EqualizerAllCurves(benchmark::State& state)
@@ -110,7 +101,7 @@ void BM_EqualizerAllCurves(benchmark::State& state)
 BENCHMARK(BM_EqualizerAllCurves)->Unit(benchmark::kMicrosecond);
 
 // A crossover's lowpass frequency edited: both sides designed, one curve redrawn.
-void crossoverEdit(benchmark::State& state, bool painted)
+void BM_CrossoverEdit(benchmark::State& state, bool painted)
 {
     Fixture f;
     f.crossover.show(3);
@@ -126,27 +117,7 @@ void crossoverEdit(benchmark::State& state, bool painted)
     });
 }
 
-void BM_CrossoverEdit(benchmark::State& state)
-{
-    crossoverEdit(state, false);
-}
-BENCHMARK(BM_CrossoverEdit)->Unit(benchmark::kMicrosecond);
-
-void BM_CrossoverEditPainted(benchmark::State& state)
-{
-    crossoverEdit(state, true);
-}
-BENCHMARK(BM_CrossoverEditPainted)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_CrossoverEdit, Hidden, false)->Unit(benchmark::kMicrosecond);
+BENCHMARK_CAPTURE(BM_CrossoverEdit, Painted, true)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

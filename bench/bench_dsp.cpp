@@ -87,5 +87,3 @@ void frequencyGrid(benchmark::State& state)
 BENCHMARK(frequencyGrid)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-BENCHMARK_MAIN();

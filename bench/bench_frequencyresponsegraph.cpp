@@ -1,6 +1,6 @@
 #include "frequencyresponsegraph.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QImage>
 #include <QPainter>
 #include <benchmark/benchmark.h>
@@ -86,14 +86,3 @@ void BM_RedrawAndPaintFiveCurves(benchmark::State& state)
 BENCHMARK(BM_RedrawAndPaintFiveCurves)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -1,14 +1,18 @@
 // Figures of the device link against the emulated processor:
-//  (a) reading all 165 parameters at 1 ms per report, as a ratio to the link's floor;
+//  (a) reading all 165 parameters at 1 ms per report, as a ratio to the link's floor and
+//      to a bare client that does the same reads with nothing but hidapi;
 //  (b) host overhead of one exchange at latency 0, from the request handed to the
 //      worker to the response arriving on the GUI thread;
 //  (c) writing and verifying a 64 KiB plugin at 1 ms per report, as a ratio to its floor.
 // The floor is the number of reports that crossed the bus times the time per report.
+#include "bareclient.h"
 #include "deviceprotocol.h"
 #include "emulatedprocessor.h"
 #include "firmwaretable.h"
 #include "hidthread.h"
 #include "mainwindow.h"
+#include "paramtree.h"
+#include "treewidget.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -47,6 +51,40 @@ void runChain(HIDThread& thread, const std::function<QByteArray(const QByteArray
     loop.exec();
 }
 
+// Every parameter's path, by parameter index, from the tree's flattened path tree: the
+// table the device resolves request paths with. Empty when an index is missing or twice.
+std::vector<BareClient::Bytes> pathsByIndex(const QVector<path_tree_item>& tree)
+{
+    using Bytes = BareClient::Bytes;
+    std::vector<Bytes> paths;
+    bool ok = true;
+    std::function<void(int, const Bytes&, int)> walk = [&](int list, const Bytes& prefix,
+                                                           int depth) {
+        if (depth > 8) { // paths are at most a few segments long; deeper is a loop
+            ok = false;
+            return;
+        }
+        for (int i = list; i < tree.size() && path_tree_item_not_null(tree[i]); ++i) {
+            Bytes path = prefix;
+            uint8_t segment[2];
+            path.insert(path.end(), segment,
+                        segment + serialize_path_segment(path_tree_item_segment(tree[i]), segment));
+            const unsigned value = path_tree_item_value(tree[i]);
+            if (value & PATH_TREE_INNER_FLAG) {
+                walk(int(value & 0x7FFF), path, depth + 1);
+                continue;
+            }
+            if (paths.size() <= value)
+                paths.resize(value + 1);
+            ok = ok && paths[value].empty();
+            paths[value] = path;
+        }
+    };
+    walk(0, Bytes(), 0);
+    ok = ok && std::none_of(paths.begin(), paths.end(), [](const Bytes& p) { return p.empty(); });
+    return ok ? paths : std::vector<Bytes>();
+}
+
 struct Run
 {
     double seconds;
@@ -77,10 +115,23 @@ int main(int argc, char* argv[])
     emu.plugIn();
     HIDThread thread;
 
-    // (a) Read All by the window's automaton, values applied to the tree
+    // (a) Read All by the window's automaton, values applied to the tree, each run
+    // followed by the bare client's reads of the same paths
     emu.setLatency(std::chrono::milliseconds(1));
-    std::vector<double> readAllRatios;
-    double readAllSeconds = 0;
+    std::vector<BareClient::Bytes> paths;
+    {
+        TreeWidget hub;
+        ParamTree tree(&hub);
+        paths = pathsByIndex(tree.constructPathTree());
+    }
+    BareClient bare;
+    if (paths.size() != 165 || !bare.isOpen()) {
+        std::fprintf(stderr, "bare client: %zu paths, device %s\n", paths.size(),
+                     bare.isOpen() ? "open" : "not found");
+        return 1;
+    }
+    std::vector<double> readAllRatios, readAllSeconds, bareSeconds, toBare;
+    int readAllReports = 0, bareReports = 0;
     {
         MainWindow window;
         for (int run = 0; run < 7; ++run) {
@@ -90,9 +141,21 @@ int main(int argc, char* argv[])
             window.runAutomaton(MainWindow::ReadAll);
             while (window.automatonState() != MainWindow::Idle)
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-            readAllSeconds = clock.nsecsElapsed() * 1e-9;
-            const int reports = emu.outputReports().size() + emu.inputReportsRead();
-            readAllRatios.push_back(readAllSeconds / (reports * 1e-3));
+            readAllSeconds.push_back(clock.nsecsElapsed() * 1e-9);
+            readAllReports = emu.outputReports().size() + emu.inputReportsRead();
+            readAllRatios.push_back(readAllSeconds.back() / (readAllReports * 1e-3));
+
+            emu.clearLogs();
+            std::vector<BareClient::Bytes> values;
+            clock.start();
+            const int read = bare.readAll(paths, values);
+            bareSeconds.push_back(clock.nsecsElapsed() * 1e-9);
+            bareReports = emu.outputReports().size() + emu.inputReportsRead();
+            if (read != int(paths.size())) {
+                std::fprintf(stderr, "bare client read %d of %zu parameters\n", read, paths.size());
+                return 1;
+            }
+            toBare.push_back(readAllSeconds.back() / bareSeconds.back());
         }
     }
 
@@ -157,7 +220,12 @@ int main(int argc, char* argv[])
 
     std::printf("(a) Read All, 165 parameters, 1 ms/report: %.3f s, ratio to floor %.3f (median "
                 "of %zu)\n",
-                readAllSeconds, median(readAllRatios), readAllRatios.size());
+                median(readAllSeconds), median(readAllRatios), readAllRatios.size());
+    std::printf("    bare client, same reads: %.3f s; Read All / bare client %.3fx, %+.0f us per "
+                "parameter (median of %zu paired runs; %d and %d reports)\n",
+                median(bareSeconds), median(toBare),
+                (median(readAllSeconds) - median(bareSeconds)) * 1e6 / double(paths.size()),
+                toBare.size(), readAllReports, bareReports);
     std::printf("(b) host overhead per exchange at latency 0: median %.1f us (%zu exchanges)\n",
                 median(overhead), overhead.size());
     std::printf("(c) 64 KiB plugin write + verify, 1 ms/report: %.2f s, ratio to floor %.3f "

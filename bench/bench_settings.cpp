@@ -3,7 +3,6 @@
 #include "paramtree.h"
 #include "treewidget.h"
 
-#include <QApplication>
 #include <QJsonDocument>
 #include <benchmark/benchmark.h>
 
@@ -47,12 +46,3 @@ void BM_LoadSettings(benchmark::State& state)
 BENCHMARK(BM_LoadSettings)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

@@ -3,7 +3,6 @@
 #include "volumemeter.h"
 #include "volumeslider.h"
 
-#include <QApplication>
 #include <QImage>
 #include <benchmark/benchmark.h>
 
@@ -77,13 +76,3 @@ void faderMapping(benchmark::State& state)
 BENCHMARK(faderMapping);
 
 } // namespace
-
-int main(int argc, char** argv)
-{
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    return 0;
-}

@@ -1,6 +1,6 @@
 #include "iircoeffs.h"
 
-#include "pathaddress.h"
+#include "fixedpoint.h"
 
 #include <cstring>
 #include <limits>

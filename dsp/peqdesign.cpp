@@ -1,5 +1,7 @@
 #include "peqdesign.h"
 
+#include "biquadsections.h"
+
 #include <cmath>
 
 // Bilinear-transform biquads after the RBJ audio-EQ cookbook, at the fixed 192 kHz design
@@ -7,10 +9,6 @@
 // the device and stored settings were made with: keep it bit for bit.
 
 namespace {
-
-constexpr double twoPi = 6.283185307179586;
-constexpr double designRate = 192000.0;
-constexpr double butterworthDivisor = 1.414213562373095; // as the crossover's BW_12
 
 // The q entry is read as a shelf slope S and turned back into alpha (equal to s/(2q)).
 double shelfAlpha(double a, double q, double s)
@@ -49,10 +47,8 @@ IIRCoeffs highShelf(double a, double q, double s, double c)
 IIRCoeffs peak(double a, double q, double s, double c)
 {
     const double alpha = s / (q + q);
-    const double a0 = 1.0 + alpha / a;
     IIRCoeffs r;
-    r.a1 = 2.0 * c / a0;
-    r.a2 = -(1.0 - alpha / a) / a0;
+    const double a0 = setSecondOrderPoles(r, c, alpha / a);
     r.b0 = (1.0 + alpha * a) / a0;
     r.b1 = -2.0 * c / a0;
     r.b2 = (1.0 - alpha * a) / a0;
@@ -74,34 +70,11 @@ IIRCoeffs allPass1(double w)
 IIRCoeffs allPass2(double q, double s, double c)
 {
     const double alpha = s / (q + q);
-    const double a0 = 1.0 + alpha;
     IIRCoeffs r;
-    r.a1 = 2.0 * c / a0;
-    r.a2 = -(1.0 - alpha) / a0;
+    const double a0 = setSecondOrderPoles(r, c, alpha);
     r.b0 = (1.0 - alpha) / a0;
     r.b1 = -2.0 * c / a0;
     r.b2 = a0 / a0;
-    return r;
-}
-
-IIRCoeffs butterworth2(double s, double c, bool highpass)
-{
-    const double alpha = s / butterworthDivisor;
-    const double a0 = 1.0 + alpha;
-    IIRCoeffs r;
-    r.a1 = 2.0 * c / a0;
-    r.a2 = -(1.0 - alpha) / a0;
-    if (highpass) {
-        const double h = (c + 1.0) / a0;
-        r.b0 = h * 0.5;
-        r.b1 = -(c + 1.0) / a0;
-        r.b2 = r.b0;
-    } else {
-        const double l = (1.0 - c) / a0;
-        r.b0 = 0.5 * l;
-        r.b1 = l;
-        r.b2 = 0.5 * l;
-    }
     return r;
 }
 
@@ -109,9 +82,9 @@ IIRCoeffs butterworth2(double s, double c, bool highpass)
 
 PEQCoeffs calcPEQCoeffs(PEQParams params)
 {
-    const double w = params.frequency * twoPi / designRate;
-    const double s = std::sin(w);
-    const double c = std::cos(w);
+    const DesignAngle at = designAngle(params.frequency);
+    const double s = at.s;
+    const double c = at.c;
     const double a = std::pow(10.0, params.gain / 40.0);
     const double q = params.q;
 
@@ -130,16 +103,14 @@ PEQCoeffs calcPEQCoeffs(PEQParams params)
         r = peak(a, q, s, c);
         break;
     case PEQType::AP:
-        r = allPass1(w);
+        r = allPass1(at.w);
         break;
     case PEQType::AP2:
         r = allPass2(q, s, c);
         break;
     case PEQType::LP12:
-        r = butterworth2(s, c, false);
-        break;
     case PEQType::HP12:
-        r = butterworth2(s, c, true);
+        r = secondOrderSection(s, c, butterworthDivisor, params.type == PEQType::HP12);
         break;
     }
     PEQCoeffs out;

@@ -1,5 +1,7 @@
 #include "xoverdesign.h"
 
+#include "biquadsections.h"
+
 #include <cmath>
 
 // Bilinear-transform sections at the fixed 192 kHz design rate. The constants and the
@@ -8,11 +10,8 @@
 
 namespace {
 
-constexpr double twoPi = 6.283185307179586;
-constexpr double designRate = 192000.0;
-
-// Slightly below sqrt(2), and the double just above 2.0: both exactly as the device has them.
-constexpr double dBW12 = 1.414213562373095;
+// Divisors d = 2Q of the second-order sections. The double just above 2.0 is exactly as
+// the device has it.
 constexpr double dBW18 = 2.0000000000000004;
 constexpr double dBW24a = 2.613125929752753;
 constexpr double dBW24b = 1.082392200292394;
@@ -24,28 +23,6 @@ constexpr double dBessel = 1.1547005383792517;
 //   sinh(log10(1/eps^2 + 1/eps + 1))
 constexpr double chebyshevEps = 0x1.fec92477a0e8cp-1;
 constexpr double chebyshevSinh = 0x1.fc8032cbb1198p-2;
-
-// Second-order section with divisor d = 2Q (RBJ-style lowpass/highpass).
-IIRCoeffs secondOrder(double s, double c, double d, bool highpass)
-{
-    const double alpha = s / d;
-    const double a0 = 1.0 + alpha;
-    IIRCoeffs r;
-    r.a1 = 2.0 * c / a0;
-    r.a2 = -(1.0 - alpha) / a0;
-    if (highpass) {
-        const double h = (1.0 + c) / a0;
-        r.b0 = h * 0.5;
-        r.b1 = -(1.0 + c) / a0;
-        r.b2 = r.b0;
-    } else {
-        const double l = (1.0 - c) / a0;
-        r.b0 = 0.5 * l;
-        r.b1 = l;
-        r.b2 = 0.5 * l;
-    }
-    return r;
-}
 
 // First-order section; the pole (1 + c - s)/(1 + c + s) is (1 - tan(w/2))/(1 + tan(w/2)).
 // `negated` flips the sign of the highpass numerator (BW_18's and LR_12's second order).
@@ -97,8 +74,8 @@ IIRCoeffs chebyshev12(double w, bool highpass)
 // Second-order section placed at m times the corner frequency.
 IIRCoeffs scaledSecondOrder(double f, double m, double d, bool highpass)
 {
-    const double w = m * (f * twoPi) / designRate;
-    return secondOrder(std::sin(w), std::cos(w), d, highpass);
+    const DesignAngle at = designAngle(f, m);
+    return secondOrderSection(at.s, at.c, d, highpass);
 }
 
 } // namespace
@@ -108,9 +85,9 @@ XoverCoeffs calcXoverCoeffs(XoverParams params)
     XoverCoeffs r;
     const double f = params.frequency;
     const bool hp = params.highpass;
-    const double w = f * twoPi / designRate;
-    const double s = std::sin(w);
-    const double c = std::cos(w);
+    const DesignAngle at = designAngle(f);
+    const double s = at.s;
+    const double c = at.c;
     IIRCoeffs* sec = r.sections;
 
     switch (params.type) {
@@ -120,26 +97,22 @@ XoverCoeffs calcXoverCoeffs(XoverParams params)
         sec[0] = firstOrder(s, c, hp, false);
         break;
     case XoverType::BW_12:
-        sec[0] = secondOrder(s, c, dBW12, hp);
+    case XoverType::LR_24:
+        sec[0] = secondOrderSection(s, c, butterworthDivisor, hp);
         break;
     case XoverType::BW_18:
-        sec[0] = secondOrder(s, c, dBW18, hp);
+        sec[0] = secondOrderSection(s, c, dBW18, hp);
         sec[1] = firstOrder(s, c, hp, true);
         break;
     case XoverType::BW_24:
-        sec[0] = secondOrder(s, c, dBW24a, hp);
-        sec[1] = secondOrder(s, c, dBW24b, hp);
+        sec[0] = secondOrderSection(s, c, dBW24a, hp);
+        sec[1] = secondOrderSection(s, c, dBW24b, hp);
         break;
     case XoverType::LR_12:
         sec[0] = firstOrder(s, c, hp, true);
-        sec[1] = sec[0];
-        break;
-    case XoverType::LR_24:
-        sec[0] = secondOrder(s, c, dBW12, hp);
-        sec[1] = sec[0];
         break;
     case XoverType::CH_12:
-        sec[0] = chebyshev12(w, hp);
+        sec[0] = chebyshev12(at.w, hp);
         break;
     case XoverType::CH_24:
         // The highpass multipliers are not the reciprocals of the lowpass ones.
@@ -147,12 +120,13 @@ XoverCoeffs calcXoverCoeffs(XoverParams params)
         sec[1] = scaledSecondOrder(f, hp ? 0.971365 : 1.0278982, 5.9034, hp);
         break;
     case XoverType::BS_12:
-        sec[0] = secondOrder(s, c, dBessel, hp);
-        break;
     case XoverType::BS_24:
-        sec[0] = secondOrder(s, c, dBessel, hp);
-        sec[1] = sec[0];
+        sec[0] = secondOrderSection(s, c, dBessel, hp);
         break;
     }
+    // Linkwitz-Riley and 4th-order Bessel filters cascade their one section twice.
+    const XoverType t = params.type;
+    if (t == XoverType::LR_12 || t == XoverType::LR_24 || t == XoverType::BS_24)
+        sec[1] = sec[0];
     return r;
 }

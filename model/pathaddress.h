@@ -2,9 +2,8 @@
 
 #include <stdint.h>
 
-// Addressing of device parameters: path segments, the flattened path tree and
-// the fixed 8.24 format of filter coefficients. Plain values with C linkage so
-// that firmware-side code can share them.
+// Addressing of device parameters: path segments and the flattened path tree.
+// Plain values with C linkage so that firmware-side code can share them.
 
 #ifdef __cplusplus
 extern "C" {
@@ -43,9 +42,6 @@ path_segment path_tree_item_segment(path_tree_item item);
 unsigned path_tree_item_value(path_tree_item item);
 
 int find_param_index(const path_tree_item* tree, int treeSize, const uint8_t* path, int pathLength);
-
-int32_t double_to_fixed_8_24(double value);
-double fixed_8_24_to_double(int32_t value);
 
 #ifdef __cplusplus
 }

@@ -1,3 +1,4 @@
+#include "fixedpoint.h"
 #include "node.h"
 #include "pathaddress.h"
 #include "treewidget.h"

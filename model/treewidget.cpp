@@ -1,32 +1,29 @@
 #include "treewidget.h"
 
-TreeWidget::TreeWidget(QWidget* parent) : QTreeWidget(parent)
+#include "updatequeue.h"
+
+TreeWidget::TreeWidget(QWidget* parent) : QTreeWidget(parent), queue(new UpdateQueue(this))
 {
     qRegisterMetaType<PEQSNode*>("PEQSNode*");
+    connect(queue, &UpdateQueue::paramEnqueued, this, &TreeWidget::paramEnqueuedForUpdate);
 }
 
 void TreeWidget::enqueueParamIndexForUpdate(int paramIndex)
 {
-    if (!queued.contains(paramIndex)) {
-        queue.append(paramIndex);
-        queued.insert(paramIndex);
-    }
-    Q_EMIT paramEnqueuedForUpdate();
+    queue->enqueue(paramIndex);
 }
 
 bool TreeWidget::dequeueParamIndex(int& paramIndex)
 {
-    if (queue.isEmpty())
-        return false;
-    paramIndex = queue.takeFirst();
-    queued.remove(paramIndex);
-    return true;
+    const std::optional<int> next = queue->dequeue();
+    if (next)
+        paramIndex = *next;
+    return next.has_value();
 }
 
 void TreeWidget::clearQueueOfUpdates()
 {
-    queued.clear();
-    queue.clear();
+    queue->clear();
 }
 
 void TreeWidget::onWidgetChanged()

@@ -1,23 +1,24 @@
 #pragma once
 
-#include <QList>
 #include <QMetaType>
-#include <QSet>
 #include <QTreeWidget>
 #include <utility>
 
 class PEQSNode;
+class UpdateQueue;
 Q_DECLARE_OPAQUE_POINTER(PEQSNode*)
 Q_DECLARE_METATYPE(PEQSNode*)
 
 // The hub: every node's row lives here, and every user edit of a node's widget
-// arrives here and is queued (once) for writing to the device.
+// arrives here and is queued (once) for writing to the device, in the update queue
+// the hub owns.
 class TreeWidget : public QTreeWidget
 {
     Q_OBJECT
 public:
     explicit TreeWidget(QWidget* parent = nullptr);
 
+    UpdateQueue* updateQueue() const { return queue; }
     void enqueueParamIndexForUpdate(int paramIndex);
     bool dequeueParamIndex(int& paramIndex);
     void clearQueueOfUpdates();
@@ -44,6 +45,5 @@ public Q_SLOTS:
 private:
     std::pair<int, bool> getChannelIndex();
 
-    QList<int> queue;
-    QSet<int> queued;
+    UpdateQueue* queue;
 };

@@ -2,6 +2,7 @@
 #include "node.h"
 #include "pathaddress.h"
 #include "treewidget.h"
+#include "updatequeue.h"
 
 #include <QCheckBox>
 #include <QPushButton>
@@ -38,12 +39,11 @@ int lookup(const char* hexTree, const char* hexPath)
     return find_param_index(t.get(), tree.size() / 4, p.get(), path.size());
 }
 
-QList<int> drain(TreeWidget& hub)
+QList<int> drain(UpdateQueue& queue)
 {
     QList<int> out;
-    int index = -1;
-    while (hub.dequeueParamIndex(index))
-        out.append(index);
+    while (const std::optional<int> index = queue.dequeue())
+        out.append(*index);
     return out;
 }
 
@@ -138,18 +138,21 @@ private Q_SLOTS:
 
     void queueKeepsFirstTouchOrderWithoutDuplicates()
     {
-        TreeWidget hub;
+        UpdateQueue queue;
+        QSignalSpy announced(&queue, &UpdateQueue::paramEnqueued);
         for (int i : {5, 3, 5})
-            hub.enqueueParamIndexForUpdate(i);
-        int index = -1;
-        QVERIFY(hub.dequeueParamIndex(index) && index == 5);
-        hub.enqueueParamIndexForUpdate(5); // touched again after being taken: at the end
-        QCOMPARE(drain(hub), QList<int>({3, 5}));
-        index = 42;
-        QVERIFY(!hub.dequeueParamIndex(index) && index == 42);
-        hub.enqueueParamIndexForUpdate(1);
-        hub.clearQueueOfUpdates();
-        QCOMPARE(drain(hub), QList<int>());
+            queue.enqueue(i);
+        QCOMPARE(announced.count(), 3); // a repeated edit still wakes the link
+        QCOMPARE(queue.dequeue(), std::optional<int>(5));
+        queue.enqueue(5); // touched again after being taken: at the end
+        QCOMPARE(drain(queue), QList<int>({3, 5}));
+        QVERIFY(queue.isEmpty() && !queue.dequeue());
+        for (int i : {1, 2})
+            queue.enqueue(i);
+        queue.clear();
+        QCOMPARE(drain(queue), QList<int>());
+        queue.enqueue(2); // a cleared index is taken again
+        QCOMPARE(drain(queue), QList<int>({2}));
     }
 
     void widgetEditsEnqueueOnlyUsableIndices()
@@ -165,7 +168,7 @@ private Q_SLOTS:
             b->toggle();
         hub.onWidgetChanged(); // no sender at all
         hub.onPEQChanged();
-        QCOMPARE(drain(hub), QList<int>({17}));
+        QCOMPARE(drain(*hub.updateQueue()), QList<int>({17}));
     }
 
     // A PEQ button whose property does not convert still announces the click, with no node
@@ -179,7 +182,7 @@ private Q_SLOTS:
         connect(&odd, &QPushButton::clicked, &hub, &TreeWidget::onPEQButtonClicked);
         odd.click();
         QCOMPARE(peq.at(0).at(0).value<PEQSNode*>(), static_cast<PEQSNode*>(nullptr));
-        QCOMPARE(drain(hub), QList<int>());
+        QCOMPARE(drain(*hub.updateQueue()), QList<int>());
     }
 };
 

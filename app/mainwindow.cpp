@@ -3,7 +3,6 @@
 #include "aboutdialog.h"
 #include "crossoverdialog.h"
 #include "equalizerdialog.h"
-#include "hidthread.h"
 #include "paramtree.h"
 #include "paramtreedialog.h"
 #include "pluginwritingprogress.h"
@@ -13,6 +12,7 @@
 #include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QShortcut>
@@ -26,10 +26,7 @@ MainWindow::MainWindow(QWidget* parent)
     equalizerDialog = new EqualizerDialog(this);
     crossoverDialog = new CrossoverDialog(this);
     paramTreeDialog = new ParamTreeDialog(this);
-    connect(paramTreeDialog, &QDialog::finished, this, &MainWindow::onParamTreeDialogFinished);
     pluginProgress = new PluginWritingProgress(this);
-    // The worker starts with the first request; its answers arrive through the event loop.
-    hidThread = new HIDThread(this);
     treeWidget = paramTreeDialog->getParamTree();
 
     ui->setupUi(this);
@@ -38,6 +35,7 @@ MainWindow::MainWindow(QWidget* parent)
     paramTree->bindPreset(ui->presetValue, ui->inputSourceValue);
     const auto versionLabels = aboutDialog->getVersionLabels();
     paramTree->bindVersions(versionLabels.first, versionLabels.second);
+    deviceSession = new DeviceSession(paramTree.get(), treeWidget->updateQueue(), *this, this);
     buildPanels();
 
     QAction* readAll = settingsMenu.addAction(QStringLiteral("   Read All  (F5)"));
@@ -53,23 +51,27 @@ MainWindow::MainWindow(QWidget* parent)
     readLevelsAction = settingsMenu.addAction(QStringLiteral("   Read Levels"));
     readLevelsAction->setCheckable(true);
     readLevelsAction->setChecked(false);
+    connect(readLevelsAction, &QAction::toggled, deviceSession, &DeviceSession::setReadLevels);
     darkModeAction = settingsMenu.addAction(QStringLiteral("   Dark mode"));
     darkModeAction->setCheckable(true);
     connect(darkModeAction, &QAction::toggled, this, &MainWindow::changestyle);
     QMenu* service = settingsMenu.addMenu(QStringLiteral("   Service"));
-    connect(service->addAction(QStringLiteral("Reboot")), &QAction::triggered, this,
-            &MainWindow::onActionRebootTriggered);
-    connect(service->addAction(QStringLiteral("Run Bootloader")), &QAction::triggered, this,
-            &MainWindow::onActionRunBootloaderTriggered);
+    connect(service->addAction(QStringLiteral("Reboot")), &QAction::triggered, deviceSession,
+            &DeviceSession::reboot);
+    connect(service->addAction(QStringLiteral("Run Bootloader")), &QAction::triggered,
+            deviceSession, &DeviceSession::runBootloader);
     settingsMenu.setLayoutDirection(Qt::RightToLeft);
     QAction* about = settingsMenu.addAction(QStringLiteral("   About"));
     connect(about, &QAction::triggered, this, &MainWindow::onActionAboutTriggered);
 
-    connect(hidThread, &HIDThread::requestComplete, this, &MainWindow::onRequestComplete,
-            Qt::QueuedConnection);
-    connect(treeWidget, &TreeWidget::paramEnqueuedForUpdate, this,
-            &MainWindow::onParamEnqueuedForUpdate);
-    connect(treeWidget, &TreeWidget::presetChanged, this, &MainWindow::onPresetChanged);
+    connect(deviceSession, &DeviceSession::connectionChanged, this,
+            &MainWindow::updateConnectionIndicator);
+    // While the whole tree is in transit, edits would be overwritten or sent twice.
+    connect(deviceSession, &DeviceSession::bulkTransferChanged, treeWidget,
+            [this](bool running) { treeWidget->setEnabled(!running); });
+    connect(deviceSession, &DeviceSession::pluginProgress, this, &MainWindow::showPluginProgress);
+    connect(deviceSession, &DeviceSession::pluginFinished, pluginProgress, &QWidget::hide);
+    connect(treeWidget, &TreeWidget::presetChanged, deviceSession, &DeviceSession::writePreset);
     connect(treeWidget, &TreeWidget::xoverButtonClicked, this, &MainWindow::onXoverButtonClicked);
     connect(treeWidget, &TreeWidget::peqButtonClicked, this, &MainWindow::onPEQButtonClicked);
     connect(treeWidget, &TreeWidget::channelLabelChanged, this, &MainWindow::onChannelLabelChanged);
@@ -99,17 +101,16 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    // The link stops before the tree it reads into goes.
+    delete deviceSession;
     delete ui;
 }
 
-void MainWindow::onParamEnqueuedForUpdate()
-{
-    runAutomaton(ParamEnqueued);
-}
-
+// The window's one timer drives the session's probe and then the DAC tab, which
+// follows the model the device reported.
 void MainWindow::timerEvent(QTimerEvent*)
 {
-    runAutomaton(TimerTick);
+    deviceSession->tick();
     updateDacTab();
 }
 
@@ -138,7 +139,7 @@ void MainWindow::showEvent(QShowEvent* event)
     }
 }
 
-void MainWindow::updateConnectionIndicator()
+void MainWindow::updateConnectionIndicator(bool connected)
 {
     if (connected) {
         ui->connectButton->setText(QStringLiteral("Connected"));
@@ -164,7 +165,7 @@ bool MainWindow::confirm(const QString& text)
     return box.exec() == QMessageBox::Yes;
 }
 
-void MainWindow::showMessageBox(const QString& text)
+void MainWindow::showMessage(const QString& text)
 {
     QMessageBox box(this);
     box.setText(text);
@@ -182,10 +183,28 @@ void MainWindow::on_settingsButton_clicked()
 
 void MainWindow::on_actionRead_All_triggered()
 {
-    runAutomaton(ReadAll);
+    deviceSession->readAll();
 }
 
-void MainWindow::on_actionGenerate_Plugin_triggered() {}
+void MainWindow::on_actionWrite_Plugin_triggered()
+{
+    const QString fileName = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Choose plugin binary"), settings.value(lastPluginsDirKey).toString(),
+        QStringLiteral("Binary (*.bin)"));
+    if (fileName.isEmpty())
+        return;
+    saveFileDir(lastPluginsDirKey, fileName);
+    deviceSession->writePluginFile(fileName);
+}
+
+void MainWindow::showPluginProgress(DeviceSession::PluginPhase phase, int done, int total)
+{
+    pluginProgress->setText(phase == DeviceSession::PluginPhase::Writing
+                                ? QStringLiteral("Writing plugin...")
+                                : QStringLiteral("Verifying plugin..."));
+    pluginProgress->setProgress(total > 0 ? int(qint64(done) * 100 / total) : 0);
+    pluginProgress->show();
+}
 
 void MainWindow::on_actionShow_Tree_toggled(bool arg1)
 {
@@ -214,8 +233,6 @@ void MainWindow::reloadStyleblue()
     settings.setValue(themeKey, darkTheme);
     darkModeAction->setChecked(true);
 }
-
-void MainWindow::onParamTreeDialogFinished() {}
 
 void MainWindow::changestyle(bool checked)
 {

@@ -180,7 +180,7 @@ void MainWindow::on_saveButton_clicked()
     const QByteArray text = document.toJson(QJsonDocument::Indented);
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        showMessageBox(QStringLiteral("Error: can't save settings."));
+        showMessage(QStringLiteral("Error: can't save settings."));
 }
 
 void MainWindow::on_loadButton_clicked()
@@ -198,11 +198,11 @@ void MainWindow::on_loadButton_clicked()
     if (file.open(QIODevice::ReadOnly))
         document = QJsonDocument::fromJson(file.readAll(), &error);
     if (!file.isOpen() || error.error != QJsonParseError::NoError) {
-        showMessageBox(QStringLiteral("Error: can't load settings."));
+        showMessage(QStringLiteral("Error: can't load settings."));
         return;
     }
     paramTree->readJsonDocument(document);
-    runAutomaton(WriteAll);
+    deviceSession->writeAll();
 }
 
 void MainWindow::onActionAboutTriggered(bool)

@@ -1,8 +1,11 @@
+#include "linkexchange.h"
 #include "mainwindow.h"
 #include "testsupport.h"
 
 #include <QAction>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
 #include <QtTest>
@@ -74,6 +77,50 @@ private Q_SLOTS:
         w.hide();
         w.show();
         QCOMPARE(tabs->currentIndex(), 2);
+    }
+
+    // What the device session reports reaches the window: the indicator, the tree view
+    // locked during Read All, and its questions as message boxes; the menu reaches it.
+    void followsTheDeviceSession()
+    {
+        PrivatePreferences prefs;
+        EmulatedProcessor& emu = freshProcessor();
+        emu.setLatency(std::chrono::milliseconds(1)); // Read All takes long enough to see
+        MainWindow w;
+        TickBlocker ticks;
+        w.installEventFilter(&ticks);
+        DeviceSession* session = w.session();
+        auto* indicator = w.findChild<QPushButton*>(QStringLiteral("connectButton"));
+        auto* hub = w.findChild<QWidget*>(QStringLiteral("paramTree"));
+        QCOMPARE(indicator->text(), QStringLiteral("Connecting"));
+
+        session->tick();
+        QTRY_COMPARE(session->state(), DeviceSession::ReadingAll);
+        QVERIFY(!hub->isEnabled());
+        QCOMPARE(indicator->text(), QStringLiteral("Connected"));
+        QCOMPARE(indicator->styleSheet(), QStringLiteral("border-bottom:2px solid #00ff00;"));
+        QTRY_VERIFY_WITH_TIMEOUT(session->isIdle(), 10000);
+        QVERIFY(hub->isEnabled());
+
+        emu.unplug();
+        session->tick();
+        QTRY_VERIFY_WITH_TIMEOUT(session->isIdle() && !session->isConnected(), 10000);
+        QCOMPARE(indicator->text(), QStringLiteral("Connecting"));
+        QCOMPARE(indicator->styleSheet(), QStringLiteral("border-bottom:2px solid #ff0000;"));
+
+        QMenu* menu = w.findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
+        menu->actions().at(2)->setChecked(true); // Read Levels
+        QVERIFY(session->readsLevels());
+        QString question;
+        answerNextDialog(
+            [&question](QWidget* dialog) {
+                question = static_cast<QMessageBox*>(dialog)->text();
+                static_cast<QMessageBox*>(dialog)->done(QMessageBox::No);
+            },
+            5000, "QMessageBox");
+        menu->actions().at(4)->menu()->actions().at(0)->trigger(); // Service, Reboot
+        QCOMPARE(question, QStringLiteral("Reboot device?"));
+        QVERIFY(session->isIdle());
     }
 };
 

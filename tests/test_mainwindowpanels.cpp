@@ -177,7 +177,7 @@ private Q_SLOTS:
                        << strip->findChild<QSlider*>(QStringLiteral("slider"))->value();
             return values;
         };
-        QTRY_VERIFY_WITH_TIMEOUT(w->isConnected() && w->automatonState() == 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         for (int i : {0, 1})
@@ -192,7 +192,7 @@ private Q_SLOTS:
         QTRY_COMPARE(processor(), (QList<float>{-9.9f, -9.9f, 3.0f}));
 
         strips[2]->findChild<QCheckBox*>(QStringLiteral("group"))->click();
-        QTRY_COMPARE(w->automatonState(), 0);
+        QTRY_VERIFY(w->session()->isIdle());
         emu.clearLogs();
         const QList<double> before = shown();
         QTest::keyClick(fader, Qt::Key_Up);
@@ -242,7 +242,7 @@ private Q_SLOTS:
     void loadAppliesAndWritesEverySetting()
     {
         ParamTree* tree = w->getParamTree();
-        QTRY_VERIFY_WITH_TIMEOUT(w->isConnected() && w->automatonState() == 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
         QJsonDocument document;
         tree->constructJsonDocument(document);
         QJsonObject root = document.object();
@@ -260,12 +260,13 @@ private Q_SLOTS:
         click("loadButton");
         QCOMPARE(volume->value(), -33.3);
         QVERIFY(!hub()->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(w->automatonState() == 0, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
         QVERIFY(hub()->isEnabled());
 
-        // Their order and paths are Write All's, checked with the automaton.
+        // Their order and paths are Write All's, checked with the device session.
         QCOMPARE(requestsOf(0x02).size(), tree->subsetToList(ParamTree::Settings)->size());
         QCOMPARE(emu.value(volumeIndex).toHex(), volume->serialize().toHex());
+        QCOMPARE(readFile(path), QJsonDocument(root).toJson()); // a load leaves the file alone
     }
 
     void badFileOrCancelledDialogChangesNothing()

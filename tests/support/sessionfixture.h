@@ -1,0 +1,39 @@
+#pragma once
+
+#include "devicesession.h"
+#include "paramtree.h"
+#include "sessionprompter.h"
+#include "treewidget.h"
+#include "updatequeue.h"
+
+#include <QList>
+#include <QStringList>
+
+// Stands in for the user: records every question and message, and answers the
+// questions from `answers` in turn (no, once they run out).
+class RecordingPrompter : public SessionPrompter
+{
+public:
+    bool confirm(const QString& question) override
+    {
+        questions << question;
+        return !answers.isEmpty() && answers.takeFirst();
+    }
+    void showMessage(const QString& text) override { messages << text; }
+
+    QList<bool> answers;
+    QStringList questions;
+    QStringList messages;
+};
+
+// A device session on a parameter tree of its own and no window, as a command-line
+// front end would build it. The hub only carries the tree's rows.
+struct HeadlessSession
+{
+    TreeWidget hub;
+    ParamTree tree{&hub};
+    RecordingPrompter prompter;
+    DeviceSession session{&tree, hub.updateQueue(), prompter};
+
+    UpdateQueue& queue() { return *hub.updateQueue(); }
+};

@@ -1,19 +1,39 @@
 #include "volumeslider.h"
 
+#include "accessiblecontrols.h"
 #include "ui_volumeslider.h"
 #include "volumemeter.h"
 
+#include <QKeyEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
+
+namespace {
+
+// The next value on the step's grid (-6.0, -5.5, -5.0 for half a decibel), so that
+// repeated presses read as round numbers. The quarter step of slack absorbs the fader's
+// own grid, up to 0.24 dB coarse near the bottom, which rarely lands exactly on a value.
+double nextOnGrid(double db, int direction, double stepDb)
+{
+    const double slack = 0.25;
+    const double steps = direction > 0 ? std::floor(db / stepDb + slack) + 1.0
+                                       : std::ceil(db / stepDb - slack) - 1.0;
+    return std::clamp(steps * stepDb, VolumeSlider::minimumDb, VolumeSlider::maximumDb);
+}
+
+} // namespace
 
 VolumeSlider::VolumeSlider(QWidget* parent) : QWidget(parent), ui(new Ui::VolumeSlider)
 {
+    installAccessibleFactory();
     ui->setupUi(this);
     // One step per 0.1 dB of the whole span, on average.
     const double span = VolumeMeter::tToDb(0.0) - VolumeMeter::tToDb(1.0);
     ui->slider->setMaximum(int(std::lround(span / 0.1)));
     moveSliderSilently(sliderValueFor(0.0));
     connect(ui->slider, &CustomSlider::entered, this, &VolumeSlider::onSliderEntered);
+    ui->slider->installEventFilter(this);
 }
 
 VolumeSlider::~VolumeSlider() = default;
@@ -49,6 +69,55 @@ bool VolumeSlider::isPossibleValue(double db) const
 void VolumeSlider::hideMeter()
 {
     ui->meter->hide();
+}
+
+void VolumeSlider::setAccessibleNames(const QString& faderName, const QString& meterName)
+{
+    ui->slider->setAccessibleName(faderName);
+    ui->meter->setAccessibleName(meterName);
+}
+
+void VolumeSlider::moveTo(double db)
+{
+    if (std::isnan(db))
+        return;
+    lastDb = getValue();
+    ui->slider->setValue(sliderValueFor(std::clamp(db, minimumDb, maximumDb)));
+}
+
+void VolumeSlider::stepBy(int direction, double stepDb)
+{
+    const int position = sliderValueFor(nextOnGrid(getValue(), direction, stepDb));
+    // A target that rounds to where the fader stands still moves it by one position.
+    ui->slider->setValue(position != ui->slider->value() ? position : position + direction);
+}
+
+// Keys are handled in decibels; each press is a complete edit whose delta counts from
+// where the fader stands, not from where the mouse last found it: the device may have
+// moved it since, and grouped strips would follow that stale difference.
+bool VolumeSlider::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != ui->slider || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    lastDb = getValue();
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+        stepBy(1, keyStepDb);
+        return true;
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+        stepBy(-1, keyStepDb);
+        return true;
+    case Qt::Key_PageUp:
+        stepBy(1, pageStepDb);
+        return true;
+    case Qt::Key_PageDown:
+        stepBy(-1, pageStepDb);
+        return true;
+    default:
+        return false; // Home and End: the slider's own ends, -120 and +3 dB
+    }
 }
 
 // NaN has no place on the fader (the mapping would put it at the top); it is ignored.

@@ -13,6 +13,13 @@ class VolumeSlider : public QWidget
 {
     Q_OBJECT
 public:
+    // The fader's ends, and what one arrow key or Page key moves it by: the slider's own
+    // steps are positions, which the scale turns into anything from 0.03 to 0.24 dB.
+    static constexpr double maximumDb = 3.0;
+    static constexpr double minimumDb = -120.0;
+    static constexpr double keyStepDb = 0.5;
+    static constexpr double pageStepDb = 3.0;
+
     explicit VolumeSlider(QWidget* parent = nullptr);
     ~VolumeSlider() override;
 
@@ -21,6 +28,11 @@ public:
     double calcDb(int sliderValue) const;
     bool isPossibleValue(double db) const;
     void hideMeter();
+    // Names the fader and its meter for screen readers.
+    void setAccessibleNames(const QString& faderName, const QString& meterName);
+    // Moves the fader as the user would, in one complete edit (a screen reader setting the
+    // value): the delta counts from where the fader stands now.
+    void moveTo(double db);
 
 Q_SIGNALS:
     void editingFinishedWithValue(double db);
@@ -34,9 +46,11 @@ public Q_SLOTS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     int sliderValueFor(double db) const;
+    void stepBy(int direction, double stepDb);
     void moveSliderSilently(int value);
 
     std::unique_ptr<Ui::VolumeSlider> ui;

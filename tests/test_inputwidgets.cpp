@@ -182,22 +182,22 @@ private Q_SLOTS:
         QCOMPARE(slider->value(), 923);
 
         // The fader holds what a 0.1 dB box would show, and every move counts from the value
-        // shown, whoever set it (the mouse never came near). Near the top a key step is finer
-        // than 0.1 dB and still moves by 0.1 dB; further down the handle lands on 0.1 dB too.
+        // shown, whoever set it (the mouse never came near). Keys move by 0.5 dB and Page keys
+        // by 3 dB onto round values, wherever the fader's uneven positions fall.
         EditLog log(&vs);
         vs.setValueSilently(-6.04);
         QVERIFY(vs.getValue() == -6.0 && slider->value() == 923);
         QTest::keyClick(slider, Qt::Key_Up);
         vs.setValueSilently(-30.0); // 373
         QTest::keyClick(slider, Qt::Key_PageDown);
-        QCOMPARE(log.log, QStringList({"ask 0.1", "value -5.9", "announce 0.1", "ask -2.3",
-                                       "value -32.3", "announce -2.3"}));
-        QVERIFY(vs.getValue() == -32.3 && slider->value() == 363);
+        QCOMPARE(log.log, QStringList({"ask 0.5", "value -5.5", "announce 0.5", "ask -3",
+                                       "value -33", "announce -3"}));
+        QVERIFY(vs.getValue() == -33.0 && slider->value() == 360);
         // Refused: back where it stood, no value reported.
         log.refuse = true;
         QTest::keyClick(slider, Qt::Key_PageUp);
         QCOMPARE(log.log.size(), 7);
-        QVERIFY(vs.getValue() == -32.3 && slider->value() == 363);
+        QVERIFY(vs.getValue() == -33.0 && slider->value() == 360);
     }
 
     // Dragging the handle. The handle rests on the box's 0.1 dB, a fraction of a step off

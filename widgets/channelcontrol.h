@@ -44,6 +44,9 @@ public:
     void bind(OutputNode* node);
     void bind(ParamTree* tree);
     void prepareForMasterVolume();
+    // Shows the channel's label as the title and names every control after it, for
+    // screen readers ("Tweeter L mute").
+    void setChannelLabel(const QString& label);
 
     QString getOutputLabel() const;
     void setOutputLabel(const QString& label);
@@ -71,6 +74,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void nameControls(const QString& label);
     bool offersChanges() const;
     void offer(int kind, bool checked, double delta, bool* ok);
 
@@ -78,4 +82,5 @@ private:
     InputNode* inputNode = nullptr;   // not owned
     OutputNode* outputNode = nullptr; // not owned
     bool applyingChange = false;      // set while on_change applies another strip's change
+    QString defaultLabel;             // what the strip is called while its label is blank
 };

@@ -31,6 +31,9 @@ public:
 
     void setIndex(int index);
     int getIndex() const { return index; }
+    // Shows the output's label as the title and names the fields after it, for screen
+    // readers ("Tweeter L highpass frequency").
+    void setChannelLabel(const QString& label);
 
     void getXoverParams(XoverParams& highpass, XoverParams& lowpass);
     // Loads the widgets without announcing anything.

@@ -26,6 +26,9 @@ public:
     void showPopup() override;
     void hidePopup() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildPopup();
     void popupButtonClicked();

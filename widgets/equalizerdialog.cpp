@@ -58,6 +58,10 @@ EqualizerDialog::EqualizerDialog(QWidget* parent)
     sumGains = QVector<double>(freqs.size(), 0.0);
     updateSumGraph();
     ui->graph->prepareGrid(-20, 20, 5);
+    // Only a picture: Tab passes it by, and a screen reader hears what it shows.
+    ui->graph->setFocusPolicy(Qt::NoFocus);
+    ui->graph->setAccessibleName(QStringLiteral("Equalizer response"));
+    nameBands(QString());
 }
 
 EqualizerDialog::~EqualizerDialog() = default;
@@ -78,6 +82,8 @@ void EqualizerDialog::show(PEQSNode* node)
     }
     updateSumGraph();
     updateTitle();
+    // Each channel's bands are edited from the first one on.
+    controls.at(0)->setFocus(Qt::OtherFocusReason);
     QDialog::show();
 }
 
@@ -134,17 +140,32 @@ QString EqualizerDialog::prepareTitle(const QString& name)
     return QStringLiteral("Equalizer of ") + name;
 }
 
+// The output's user label when one arrived, else the channel's own name.
+QString EqualizerDialog::channelName() const
+{
+    const std::optional<int> output = peqsNode->getOutputChannelIndex();
+    if (output && *output >= 0 && *output < channelLabels.size() &&
+        !channelLabels.at(*output).isEmpty())
+        return channelLabels.at(*output);
+    return peqsNode->getChannelName();
+}
+
 void EqualizerDialog::updateTitle()
 {
     if (!peqsNode)
         return;
-    const std::optional<int> output = peqsNode->getOutputChannelIndex();
-    if (output && *output >= 0 && *output < channelLabels.size() &&
-        !channelLabels.at(*output).isEmpty()) {
-        setWindowTitle(prepareTitle(channelLabels.at(*output)));
-        return;
-    }
-    setWindowTitle(prepareTitle(peqsNode->getChannelName()));
+    const QString channel = channelName();
+    setWindowTitle(prepareTitle(channel));
+    nameBands(channel);
+}
+
+// Screen readers hear the channel the title names with each field ("Tweeter L EQ 2 gain").
+void EqualizerDialog::nameBands(const QString& channel)
+{
+    const QString prefix =
+        channel.trimmed().isEmpty() ? QString() : channel.trimmed() + QLatin1Char(' ');
+    for (int i = 0; i < controls.size(); ++i)
+        controls.at(i)->setBandName(prefix + QStringLiteral("EQ %1").arg(i + 1));
 }
 
 void EqualizerDialog::onChannelLabelChanged(int channelIndex, QString text)

@@ -118,14 +118,23 @@ void MainWindow::updateDacTab()
     const QString model = ui->dacModelLabel->text();
     if (model == lastDacModel)
         return;
-    for (int i = ui->tabs->count() - 1; i >= 0; --i) {
-        if (ui->tabs->tabText(i).startsWith(QLatin1String("DAC")))
-            ui->tabs->removeTab(i);
+    QWidget* wanted = nullptr;
+    QString title;
+    if (model == QLatin1String("SABRE")) {
+        wanted = sabreTab;
+        title = QStringLiteral("DAC");
+    } else if (model == QLatin1String("AK449X")) {
+        wanted = ak449xTab;
+        title = QStringLiteral("AK449X");
     }
-    if (model == QLatin1String("SABRE") && sabreTab)
-        ui->tabs->addTab(sabreTab, QStringLiteral("DAC"));
-    else if (model == QLatin1String("AK449X") && ak449xTab)
-        ui->tabs->addTab(ak449xTab, QStringLiteral("AK449X"));
+    // By page, not by title: the AK449X page's title does not begin with "DAC".
+    for (QWidget* page : {sabreTab, ak449xTab}) {
+        const int at = ui->tabs->indexOf(page);
+        if (page && page != wanted && at >= 0)
+            ui->tabs->removeTab(at);
+    }
+    if (wanted && ui->tabs->indexOf(wanted) < 0)
+        ui->tabs->addTab(wanted, title);
     lastDacModel = model;
 }
 

@@ -1,3 +1,4 @@
+#include "linkexchange.h"
 #include "mainwindow.h"
 #include "testsupport.h"
 
@@ -74,6 +75,48 @@ private Q_SLOTS:
         w.hide();
         w.show();
         QCOMPARE(tabs->currentIndex(), 2);
+    }
+
+    // Exactly the page of the DAC the device names shows; none while it is away, and a
+    // reconnect builds the page for what the device reports then.
+    void dacTabFollowsTheReportedModel()
+    {
+        PrivatePreferences prefs;
+        EmulatedProcessor& emu = freshProcessor();
+        MainWindow w;
+        TickBlocker ticks;
+        w.installEventFilter(&ticks);
+        auto* tabs = w.findChild<QTabWidget*>(QStringLiteral("tabs"));
+        const auto titles = [tabs] {
+            QStringList out;
+            for (int i = 0; i < tabs->count(); ++i)
+                out << tabs->tabText(i);
+            return out;
+        };
+        const QStringList always{"Outputs", "Inputs", "Routing", "Remote"};
+        const struct
+        {
+            QByteArray model; // as the device reports it
+            QStringList tabs;
+        } steps[] = {{"SABRE", always + QStringList{"DAC"}},
+                     {"AK449X", always + QStringList{"AK449X"}},
+                     {"", always},
+                     {"SABRE", always + QStringList{"DAC"}}};
+        for (const auto& step : steps) {
+            emu.unplug();
+            ticks.tick(&w);
+            QTRY_VERIFY(automatonIdle(w) && !w.isConnected());
+            ticks.tick(&w);
+            QCOMPARE(titles(), always);
+            QTRY_VERIFY(automatonIdle(w));
+            emu.setValue(12, step.model.leftJustified(32, '\0')); // DAC Model
+            emu.plugIn();
+            ticks.tick(&w);
+            QTRY_VERIFY_WITH_TIMEOUT(automatonIdle(w) && w.isConnected(), 10000);
+            ticks.tick(&w);
+            QCOMPARE(titles(), step.tabs);
+            QTRY_VERIFY(automatonIdle(w));
+        }
     }
 };
 

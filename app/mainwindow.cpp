@@ -56,6 +56,8 @@ MainWindow::MainWindow(QWidget* parent)
     darkModeAction = settingsMenu.addAction(QStringLiteral("   Dark mode"));
     darkModeAction->setCheckable(true);
     connect(darkModeAction, &QAction::toggled, this, &MainWindow::changestyle);
+    QAction* showTree = settingsMenu.addAction(QStringLiteral("   Parameter Tree\u2026"));
+    connect(showTree, &QAction::triggered, this, &MainWindow::showParamTree);
     QMenu* service = settingsMenu.addMenu(QStringLiteral("   Service"));
     connect(service->addAction(QStringLiteral("Reboot")), &QAction::triggered, this,
             &MainWindow::onActionRebootTriggered);
@@ -199,6 +201,14 @@ void MainWindow::on_actionGenerate_Plugin_triggered() {}
 void MainWindow::on_actionShow_Tree_toggled(bool arg1)
 {
     paramTreeDialog->setVisible(arg1);
+}
+
+// Non-modal, so the tree can stay open beside the window while the device is edited.
+void MainWindow::showParamTree()
+{
+    paramTreeDialog->show();
+    paramTreeDialog->raise();
+    paramTreeDialog->activateWindow();
 }
 
 bool MainWindow::applyStyleSheet(const QString& resource)

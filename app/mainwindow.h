@@ -118,6 +118,7 @@ public Q_SLOTS:
     void onParamTreeDialogFinished();
     void onOutputTitlePressed();
     void changestyle(bool checked);
+    void showParamTree();
 
 protected:
     void timerEvent(QTimerEvent* event) override;

@@ -3,6 +3,9 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMap>
 #include <QMenu>
 #include <QSettings>
 #include <QTabWidget>
@@ -55,13 +58,26 @@ private Q_SLOTS:
         MainWindow w;
         QMenu* menu = w.findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
         QStringList texts;
-        for (QMenu* m : {menu, menu->actions().at(4)->menu()})
-            for (QAction* action : m->actions())
-                texts << action->text();
+        QMap<QString, QAction*> entries;
+        for (QAction* action : menu->actions()) {
+            texts << action->text();
+            entries[action->text()] = action;
+            if (action->menu())
+                for (QAction* inner : action->menu()->actions())
+                    texts << "> " + inner->text();
+        }
         QCOMPARE(texts, QStringList({"   Read All  (F5)", "   Write Plugin", "   Read Levels",
-                                     "   Dark mode", "   Service", "   About", "Reboot",
-                                     "Run Bootloader"}));
+                                     "   Dark mode", QStringLiteral("   Parameter Tree\u2026"),
+                                     "   Service", "> Reboot", "> Run Bootloader", "   About"}));
         QCOMPARE(menu->actions().at(0)->shortcut(), QKeySequence(Qt::Key_F5));
+
+        // The tree opens beside the window, which stays usable.
+        auto* tree = w.findChild<QDialog*>(QStringLiteral("ParamTreeDialog"));
+        QVERIFY(!tree->isVisible());
+        entries.value(QStringLiteral("   Parameter Tree\u2026"))->trigger();
+        QVERIFY(tree->isVisible() && !tree->isModal());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        tree->close();
 
         // Both DAC pages leave the bar until the device names its DAC; the first show
         // selects the first tab, later ones keep the user's.

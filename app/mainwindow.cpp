@@ -16,6 +16,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTabBar>
 
 MainWindow::MainWindow(QWidget* parent)
@@ -222,24 +223,32 @@ bool MainWindow::applyStyleSheet(const QString& resource)
 
 void MainWindow::reloadStyle()
 {
-    if (applyStyleSheet(QStringLiteral(":/light.qss")))
-        settings.setValue(themeKey, lightTheme);
+    applyTheme(false);
 }
 
 void MainWindow::reloadStyleblue()
 {
-    if (!applyStyleSheet(QStringLiteral(":/blue.qss")))
-        return;
-    settings.setValue(themeKey, darkTheme);
-    darkModeAction->setChecked(true);
+    applyTheme(true);
+}
+
+bool MainWindow::applyTheme(bool dark)
+{
+    if (!applyStyleSheet(dark ? QStringLiteral(":/blue.qss") : QStringLiteral(":/light.qss")))
+        return false;
+    settings.setValue(themeKey, dark ? darkTheme : lightTheme);
+    // The tick follows the sheet in use, whichever way it was chosen (menu, F11, F12); set
+    // silently, since the sheet is already applied.
+    const QSignalBlocker blocker(darkModeAction);
+    darkModeAction->setChecked(dark);
+    return true;
 }
 
 void MainWindow::onParamTreeDialogFinished() {}
 
 void MainWindow::changestyle(bool checked)
 {
-    if (checked)
-        reloadStyleblue();
-    else
-        reloadStyle();
+    if (!applyTheme(checked)) {
+        const QSignalBlocker blocker(darkModeAction);
+        darkModeAction->setChecked(!checked); // the old sheet stays in use
+    }
 }

@@ -126,6 +126,7 @@ protected:
 
 private:
     bool applyStyleSheet(const QString& resource);
+    bool applyTheme(bool dark);
     void updateDacTab();
     void buildPanels();
     void tuneComboBoxes();

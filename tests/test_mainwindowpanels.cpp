@@ -112,6 +112,27 @@ private Q_SLOTS:
         for (QLabel* label : w->findChildren<QLabel*>())
             renamed += label->text() == QStringLiteral("Front left tweet");
         QCOMPARE(renamed, 2); // routing table and subwoofer table
+
+        // With the label full, what is typed at the start or in the middle stays where it was
+        // typed, the cursor behind it, and the end gives way.
+        QStringList typed;
+        answerNextDialog([&typed](QWidget* dialog) {
+            auto* input = qobject_cast<QInputDialog*>(dialog);
+            QLineEdit* editor = input->findChild<QLineEdit*>();
+            QTest::keyClick(editor, Qt::Key_Home);
+            QTest::keyClicks(editor, QStringLiteral("AB"));
+            typed << QStringLiteral("%1|%2").arg(editor->text().left(editor->cursorPosition()),
+                                                 editor->text().mid(editor->cursorPosition()));
+            for (int i = 0; i < 4; ++i)
+                QTest::keyClick(editor, Qt::Key_Right);
+            QTest::keyClicks(editor, QStringLiteral("-"));
+            typed << QStringLiteral("%1|%2").arg(editor->text().left(editor->cursorPosition()),
+                                                 editor->text().mid(editor->cursorPosition()));
+            input->accept();
+        });
+        QTest::mousePress(third, Qt::LeftButton, Qt::NoModifier, QPoint(20, 40));
+        QTRY_COMPARE(typed, QStringList({"AB|Front left twe", "ABFron-|t left tw"}));
+        QTRY_COMPARE(third->title(), QStringLiteral("  ABFron-t left tw  "));
     }
 
     void stripButtonsOpenTheDialogs()

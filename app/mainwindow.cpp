@@ -172,7 +172,9 @@ bool MainWindow::confirm(const QString& text)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral(" "), text,
                     QMessageBox::Yes | QMessageBox::No, this);
-    box.setDefaultButton(static_cast<QPushButton*>(nullptr));
+    // Only a deliberate Yes goes ahead: Return, like Escape, answers No.
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 

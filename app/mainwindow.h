@@ -118,6 +118,7 @@ public Q_SLOTS:
     void onParamTreeDialogFinished();
     void onOutputTitlePressed();
     void changestyle(bool checked);
+    void showParamTree();
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -125,6 +126,7 @@ protected:
 
 private:
     bool applyStyleSheet(const QString& resource);
+    bool applyTheme(bool dark);
     void updateDacTab();
     void buildPanels();
     void tuneComboBoxes();

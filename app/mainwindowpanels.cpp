@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSaveFile>
+#include <QValidator>
 
 namespace {
 
@@ -62,6 +63,27 @@ void moveToEndOfTabOrder(QWidget* window, QWidget* part)
         previous = w;
     }
 }
+
+// Keeps what is typed where it is typed: text pushed past the limit is cut from the end and
+// the cursor stays behind the typed characters. (A length limit on the editor would refuse
+// the keystroke instead; cutting from a textValueChanged handler moves the cursor to the end.)
+class LabelLengthValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& text, int& cursor) const override
+    {
+        if (text.size() > maxLabelLength) {
+            int keep = maxLabelLength;
+            if (text.at(keep - 1).isHighSurrogate())
+                --keep; // never half a character
+            text.truncate(keep);
+            cursor = qMin(cursor, keep);
+        }
+        return Acceptable;
+    }
+};
 
 } // namespace
 
@@ -177,11 +199,10 @@ void MainWindow::onOutputTitlePressed()
     QInputDialog dialog(this);
     dialog.setWindowTitle(QStringLiteral("Output %0").arg(i + 1));
     dialog.setLabelText(QStringLiteral("Label:"));
+    dialog.setInputMode(QInputDialog::TextInput); // creates the editor
+    if (auto* editor = dialog.findChild<QLineEdit*>())
+        editor->setValidator(new LabelLengthValidator(editor));
     dialog.setTextValue(strip->getOutputLabel());
-    connect(&dialog, &QInputDialog::textValueChanged, &dialog, [&dialog](const QString& text) {
-        if (text.size() > maxLabelLength)
-            dialog.setTextValue(text.left(maxLabelLength));
-    });
     if (dialog.exec() == QDialog::Accepted)
         strip->setOutputLabel(dialog.textValue());
 }

@@ -54,15 +54,7 @@ private Q_SLOTS:
     void matrix();
 
 private:
-    // Waits on events, not in QTRY's 10 ms sleeps (most of an exchange); QTRY bounds it.
-    bool idle()
-    {
-        QElapsedTimer slice;
-        slice.start();
-        while (window->automatonState() != 0 && slice.elapsed() < 100)
-            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        return window->automatonState() == 0;
-    }
+    bool idle() { return automatonIdle(*window); }
     void inject();
     QSet<int> plant();
     // What the window shows for a parameter and what the device holds, comparably.

@@ -112,6 +112,48 @@ private Q_SLOTS:
         QCOMPARE(edit->text(), QStringLiteral("15.0 dB"));
     }
 
+    // A double or triple click, on the number or on the unit, picks the whole number without
+    // the unit, and typing replaces it.
+    void typingOverAClickSelectionReplacesTheNumber_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<int>("clicks");
+        QTest::addColumn<int>("clickedCharacter");
+        QTest::newRow("dB, double click on the digits") << " dB" << 2 << 2;
+        QTest::newRow("dB, triple click on the sign") << " dB" << 3 << 0;
+        QTest::newRow("ms, double click on the unit") << " ms" << 2 << 6;
+        QTest::newRow("Hz, triple click on the unit") << " Hz" << 3 << 6;
+    }
+
+    void typingOverAClickSelectionReplacesTheNumber()
+    {
+        QFETCH(QString, suffix);
+        QFETCH(int, clicks);
+        QFETCH(int, clickedCharacter);
+        CustomDoubleSpinBox sb;
+        sb.setRange(-100, 20000);
+        sb.setDecimals(1);
+        sb.setSuffix(suffix);
+        sb.setValue(-15.0);
+        sb.resize(160, 30);
+        sb.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sb));
+        auto* edit = sb.findChild<QLineEdit*>();
+        QCOMPARE(edit->text(), "-15.0" + suffix);
+        edit->setCursorPosition(clickedCharacter);
+        const QPoint at =
+            edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center() + QPoint(3, 0);
+        QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(edit, Qt::LeftButton, Qt::NoModifier, at);
+        if (clicks == 3)
+            QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(edit->selectedText(), QStringLiteral("-15.0"));
+        QTest::keyClicks(&sb, QStringLiteral("3"));
+        QCOMPARE(edit->text(), "3" + suffix);
+        QTest::keyClick(&sb, Qt::Key_Return);
+        QCOMPARE(sb.value(), 3.0);
+    }
+
     void simplePopupOffersButtons()
     {
         QWidget window;

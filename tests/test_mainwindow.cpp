@@ -1,7 +1,11 @@
+#include "linkexchange.h"
 #include "mainwindow.h"
 #include "testsupport.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMap>
 #include <QMenu>
 #include <QSettings>
 #include <QTabWidget>
@@ -33,14 +37,15 @@ private Q_SLOTS:
         {
             MainWindow w;
             QVERIFY(darkMode(w)->isChecked() && w.styleSheet().contains(navy));
-            // F12 goes light but leaves the checked entry alone; F11 goes dark.
+            // The keys switch the theme, and the tick shows the one in use.
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
-            QTest::keyClick(&w, Qt::Key_F12);
-            QCOMPARE(store.value("theme").toString(), QStringLiteral("light"));
-            QVERIFY(darkMode(w)->isChecked() && !w.styleSheet().contains(navy));
-            QTest::keyClick(&w, Qt::Key_F11);
-            QCOMPARE(store.value("theme").toString(), QStringLiteral("dark"));
+            for (const bool dark : {false, true, true, false}) {
+                QTest::keyClick(&w, dark ? Qt::Key_F11 : Qt::Key_F12);
+                QCOMPARE(store.value("theme").toString(), dark ? "dark" : "light");
+                QCOMPARE(darkMode(w)->isChecked(), dark);
+                QCOMPARE(w.styleSheet().contains(navy), dark);
+            }
         }
         store.setValue("theme", "purple");
         MainWindow w;
@@ -54,13 +59,26 @@ private Q_SLOTS:
         MainWindow w;
         QMenu* menu = w.findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
         QStringList texts;
-        for (QMenu* m : {menu, menu->actions().at(4)->menu()})
-            for (QAction* action : m->actions())
-                texts << action->text();
+        QMap<QString, QAction*> entries;
+        for (QAction* action : menu->actions()) {
+            texts << action->text();
+            entries[action->text()] = action;
+            if (action->menu())
+                for (QAction* inner : action->menu()->actions())
+                    texts << "> " + inner->text();
+        }
         QCOMPARE(texts, QStringList({"   Read All  (F5)", "   Write Plugin", "   Read Levels",
-                                     "   Dark mode", "   Service", "   About", "Reboot",
-                                     "Run Bootloader"}));
+                                     "   Dark mode", QStringLiteral("   Parameter Tree\u2026"),
+                                     "   Service", "> Reboot", "> Run Bootloader", "   About"}));
         QCOMPARE(menu->actions().at(0)->shortcut(), QKeySequence(Qt::Key_F5));
+
+        // The tree opens beside the window, which stays usable.
+        auto* tree = w.findChild<QDialog*>(QStringLiteral("ParamTreeDialog"));
+        QVERIFY(!tree->isVisible());
+        entries.value(QStringLiteral("   Parameter Tree\u2026"))->trigger();
+        QVERIFY(tree->isVisible() && !tree->isModal());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        tree->close();
 
         // Both DAC pages leave the bar until the device names its DAC; the first show
         // selects the first tab, later ones keep the user's.
@@ -74,6 +92,48 @@ private Q_SLOTS:
         w.hide();
         w.show();
         QCOMPARE(tabs->currentIndex(), 2);
+    }
+
+    // Exactly the page of the DAC the device names shows; none while it is away, and a
+    // reconnect builds the page for what the device reports then.
+    void dacTabFollowsTheReportedModel()
+    {
+        PrivatePreferences prefs;
+        EmulatedProcessor& emu = freshProcessor();
+        MainWindow w;
+        TickBlocker ticks;
+        w.installEventFilter(&ticks);
+        auto* tabs = w.findChild<QTabWidget*>(QStringLiteral("tabs"));
+        const auto titles = [tabs] {
+            QStringList out;
+            for (int i = 0; i < tabs->count(); ++i)
+                out << tabs->tabText(i);
+            return out;
+        };
+        const QStringList always{"Outputs", "Inputs", "Routing", "Remote"};
+        const struct
+        {
+            QByteArray model; // as the device reports it
+            QStringList tabs;
+        } steps[] = {{"SABRE", always + QStringList{"DAC"}},
+                     {"AK449X", always + QStringList{"AK449X"}},
+                     {"", always},
+                     {"SABRE", always + QStringList{"DAC"}}};
+        for (const auto& step : steps) {
+            emu.unplug();
+            ticks.tick(&w);
+            QTRY_VERIFY(automatonIdle(w) && !w.isConnected());
+            ticks.tick(&w);
+            QCOMPARE(titles(), always);
+            QTRY_VERIFY(automatonIdle(w));
+            emu.setValue(12, step.model.leftJustified(32, '\0')); // DAC Model
+            emu.plugIn();
+            ticks.tick(&w);
+            QTRY_VERIFY_WITH_TIMEOUT(automatonIdle(w) && w.isConnected(), 10000);
+            ticks.tick(&w);
+            QCOMPARE(titles(), step.tabs);
+            QTRY_VERIFY(automatonIdle(w));
+        }
     }
 };
 

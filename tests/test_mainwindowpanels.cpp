@@ -22,6 +22,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
@@ -203,6 +204,63 @@ private Q_SLOTS:
         for (QLabel* label : w->findChildren<QLabel*>())
             renamed += label->text() == QStringLiteral("Front left tweet");
         QCOMPARE(renamed, 2); // routing table and subwoofer table
+
+        // With the label full, what is typed at the start or in the middle stays where it was
+        // typed, the cursor behind it, and the end gives way.
+        QStringList typed;
+        answerNextDialog([&typed](QWidget* dialog) {
+            auto* input = qobject_cast<QInputDialog*>(dialog);
+            QLineEdit* editor = input->findChild<QLineEdit*>();
+            QTest::keyClick(editor, Qt::Key_Home);
+            QTest::keyClicks(editor, QStringLiteral("AB"));
+            typed << QStringLiteral("%1|%2").arg(editor->text().left(editor->cursorPosition()),
+                                                 editor->text().mid(editor->cursorPosition()));
+            for (int i = 0; i < 4; ++i)
+                QTest::keyClick(editor, Qt::Key_Right);
+            QTest::keyClicks(editor, QStringLiteral("-"));
+            typed << QStringLiteral("%1|%2").arg(editor->text().left(editor->cursorPosition()),
+                                                 editor->text().mid(editor->cursorPosition()));
+            input->accept();
+        });
+        QTest::mousePress(third, Qt::LeftButton, Qt::NoModifier, QPoint(20, 40));
+        QTRY_COMPARE(typed, QStringList({"AB|Front left twe", "ABFron-|t left tw"}));
+        QTRY_COMPARE(third->title(), QStringLiteral("  ABFron-t left tw  "));
+    }
+
+    // Reboot and bootloader start only on a deliberate Yes: Return, like Escape, answers No.
+    void serviceCommandsAreNotConfirmedByEnter()
+    {
+        TickBlocker ticks;
+        w->installEventFilter(&ticks);
+        QTRY_COMPARE(w->automatonState(), 0);
+        emu.clearLogs();
+        QMenu* service = nullptr;
+        for (QMenu* menu : w->findChildren<QMenu*>())
+            if (menu->title() == QStringLiteral("   Service"))
+                service = menu;
+        QStringList asked;
+        for (QAction* command : service->actions()) {
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+                answerNextDialog(
+                    [&asked, key](QWidget* dialog) {
+                        auto* box = static_cast<QMessageBox*>(dialog);
+                        // Where a user's key goes: the focused button.
+                        QWidget* focused = box->focusWidget();
+                        const bool onNo = box->defaultButton() == box->button(QMessageBox::No) &&
+                                          focused == box->button(QMessageBox::No);
+                        asked << box->text() + (onNo ? "" : " (not on No)");
+                        QTest::keyClick(focused ? focused : box, key);
+                    },
+                    5000, "QMessageBox");
+                command->trigger();
+            }
+        }
+        QCOMPARE(asked, QStringList({"Reboot device?", "Reboot device?", "Reboot device?",
+                                     "Run bootloader?", "Run bootloader?", "Run bootloader?"}));
+        QTest::qWait(50);
+        QCOMPARE(w->automatonState(), 0);
+        QCOMPARE(emu.requestLog(), QList<QByteArray>());
+        QCOMPARE(emu.rebootCount() + emu.bootloaderCount(), 0);
     }
 
     // Each strip's controls say which channel and what they do, distinct within the strip;

@@ -5,6 +5,7 @@
 #include "firmwaretable.h"
 #include "hidthread.h"
 
+#include <QElapsedTimer>
 #include <QTest>
 
 inline QByteArray hex(const char* digits) // spaces between byte groups are skipped
@@ -39,9 +40,36 @@ inline EmulatedProcessor& freshProcessor()
     return emu;
 }
 
+// Whether a window's automaton is idle, waiting on events for up to 100 ms until it is: not
+// in QTRY's 10 ms sleeps, which would make up most of an exchange. QTRY bounds it.
+template <typename Window> bool automatonIdle(const Window& window)
+{
+    QElapsedTimer slice;
+    slice.start();
+    while (window.automatonState() != 0 && slice.elapsed() < 100)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return window.automatonState() == 0;
+}
+
 // Keeps a window's own timer from ticking: the test alone gives the automaton its ticks.
 class TickBlocker : public QObject
 {
 public:
-    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Timer; }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        return event->type() == QEvent::Timer && !passing;
+    }
+    // One whole tick of the window's timer, including what the window does besides the
+    // automaton (the DAC tab).
+    void tick(QObject* window)
+    {
+        passing = true;
+        // Not id 0: QMainWindow's layout takes that for one of its own idle timers.
+        QTimerEvent event(-1);
+        QCoreApplication::sendEvent(window, &event);
+        passing = false;
+    }
+
+private:
+    bool passing = false;
 };

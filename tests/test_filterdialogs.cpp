@@ -112,6 +112,7 @@ private Q_SLOTS:
         frequency->selectAll();
         QTest::keyClicks(frequency, "120");
         QTest::keyClick(frequency, Qt::Key_Return);
+        QCOMPARE(frequency->text(), QStringLiteral("120 Hz"));
         QCOMPARE(f.xoverChanged.count(), 2);
         QCOMPARE(f.queued(), QList<int>{f.tree.getXoverNodes().at(2)->getParamIndex(true)});
         f.xoverNode(2, true)->getXoverParams(hp);

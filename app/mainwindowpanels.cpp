@@ -145,7 +145,7 @@ void MainWindow::onChannelLabelChanged(int channelIndex, const QString& text)
     if (channelIndex < 0)
         return;
     if (channelIndex < outputStrips.size())
-        outputStrips.at(channelIndex)->setTitle(QStringLiteral("  %1  ").arg(text));
+        outputStrips.at(channelIndex)->setLabelTitle(text);
     if (channelIndex < routingLabels.size())
         routingLabels.at(channelIndex)->setText(text);
     if (channelIndex < subwooferLabels.size())

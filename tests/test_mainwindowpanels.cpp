@@ -1,6 +1,7 @@
 #include "channelcontrol.h"
 #include "customcheckbox.h"
 #include "doublespinboxnode.h"
+#include "labelledgroupbox.h"
 #include "linkexchange.h"
 #include "mainwindow.h"
 #include "outputnode.h"
@@ -8,6 +9,8 @@
 #include "testsupport.h"
 #include "treewidget.h"
 
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -94,10 +97,7 @@ private Q_SLOTS:
         QCOMPARE(headers, QStringList({"Input 1", "Input 2"}));
 
         // Renaming output 3 through its title: 20 typed characters keep 16.
-        ChannelControl* third = nullptr;
-        for (ChannelControl* strip : w->findChildren<ChannelControl*>())
-            if (strip->title() == QStringLiteral("  Output 3  "))
-                third = strip;
+        ChannelControl* third = strip(QStringLiteral("  Output 3  "));
         answerNextDialog([](QWidget* dialog) {
             auto* input = qobject_cast<QInputDialog*>(dialog);
             QCOMPARE(input->windowTitle(), QStringLiteral("Output 3"));
@@ -112,6 +112,90 @@ private Q_SLOTS:
         for (QLabel* label : w->findChildren<QLabel*>())
             renamed += label->text() == QStringLiteral("Front left tweet");
         QCOMPARE(renamed, 2); // routing table and subwoofer table
+    }
+
+    // Eight labels as wide as labels get keep the window and the crossover dialog within a
+    // 1366 x 768 screen, in both themes: titles are cut short, with the whole label as
+    // their tool tip; a label that fits is shown whole.
+    void longLabelsKeepTheWindowOnALaptopScreen()
+    {
+        const QString widest(16, QLatin1Char('W'));
+        for (int i = 0; i < 8; ++i)
+            w->getParamTree()->getOutputNode(i)->setLabel(i == 7 ? QStringLiteral("Sub") : widest);
+        // Opened after the labels came: titled before the theme's sheet reached them.
+        auto* crossover = w->findChild<QDialog*>(QStringLiteral("CrossoverDialog"));
+        auto* equalizer = w->findChild<QDialog*>(QStringLiteral("EqualizerDialog"));
+        w->getParamTree()->getOutputNode(0)->clickXoverButton();
+        w->getParamTree()->getOutputNode(0)->clickPeqButton();
+        for (const bool dark : {false, true}) {
+            dark ? w->reloadStyleblue() : w->reloadStyle();
+            for (QWidget* window : QList<QWidget*>{w.get(), crossover, equalizer})
+                QVERIFY2(window->minimumSizeHint().width() <= 1280,
+                         qPrintable(window->objectName()));
+            // The output strips and the crossover dialog's outputs.
+            int elided = 0, whole = 0;
+            for (LabelledGroupBox* box : w->findChildren<LabelledGroupBox*>()) {
+                const QString title = box->title();
+                if (box->toolTip() == widest) {
+                    elided += title.startsWith(QStringLiteral("  W")) &&
+                              title.endsWith(QStringLiteral("\u2026  ")) &&
+                              title.size() < widest.size() + 4;
+                } else {
+                    whole += title == QStringLiteral("  Sub  ") && box->toolTip().isEmpty();
+                }
+            }
+            QCOMPARE(elided, 14);
+            QCOMPARE(whole, 2);
+        }
+    }
+
+    // Both filter dialogs close from their own Close button as well as with Escape. Every
+    // dialog, message box and input box shows the window's font, not the system's.
+    void dialogsCloseAndShareTheWindowsFont()
+    {
+        OutputNode* output = w->getParamTree()->getOutputNode(1);
+        QStringList fonts;
+        const auto fontOf = [](QWidget* widget) {
+            return QStringLiteral("%1 %2")
+                .arg(widget->font().family())
+                .arg(widget->font().pointSize());
+        };
+        for (const char* name : {"CrossoverDialog", "EqualizerDialog"}) {
+            auto* dialog = w->findChild<QDialog*>(QLatin1String(name));
+            for (const bool escape : {false, true}) {
+                if (dialog->objectName() == QLatin1String("CrossoverDialog"))
+                    output->clickXoverButton();
+                else
+                    output->clickPeqButton();
+                QVERIFY(dialog->isVisible());
+                QPushButton* close =
+                    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Close);
+                QVERIFY(close);
+                if (escape)
+                    QTest::keyClick(dialog, Qt::Key_Escape);
+                else
+                    close->click();
+                QVERIFY(!dialog->isVisible());
+            }
+            fonts << fontOf(dialog->findChild<QComboBox*>());
+        }
+        w->onActionAboutTriggered(false);
+        fonts << fontOf(
+            w->findChild<QDialog*>(QStringLiteral("AboutDialog"))->findChild<QLabel*>());
+
+        // A message box, the label editor's input box and a file dialog: their text.
+        const auto record = [&fonts, fontOf](QWidget* dialog) {
+            fonts << fontOf(dialog->findChild<QLabel*>());
+            static_cast<QDialog*>(dialog)->reject();
+        };
+        answerNextDialog(record, 5000, "QMessageBox");
+        w->confirm(QStringLiteral("Reboot device?"));
+        answerNextDialog(record, 5000, "QInputDialog");
+        QTest::mousePress(strip(QStringLiteral("  Output 1  ")), Qt::LeftButton, Qt::NoModifier,
+                          QPoint(20, 20));
+        answerNextDialog(record, 5000, "QFileDialog");
+        click("saveButton");
+        QCOMPARE(fonts, QVector<QString>(6, QStringLiteral("Roboto 10")).toList());
     }
 
     void stripButtonsOpenTheDialogs()
@@ -236,6 +320,13 @@ private Q_SLOTS:
 private:
     TreeWidget* hub() { return w->findChild<TreeWidget*>(QStringLiteral("paramTree")); }
     void click(const char* button) { w->findChild<QPushButton*>(button)->click(); }
+    ChannelControl* strip(const QString& title)
+    {
+        for (ChannelControl* strip : w->findChildren<ChannelControl*>())
+            if (strip->title() == title)
+                return strip;
+        return nullptr;
+    }
     EmulatedProcessor& emu = EmulatedProcessor::instance();
     std::unique_ptr<PrivatePreferences> prefs;
     std::unique_ptr<MainWindow> w;

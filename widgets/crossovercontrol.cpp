@@ -50,7 +50,7 @@ void selectType(QComboBox* combo, XoverType type)
 } // namespace
 
 CrossoverControl::CrossoverControl(QWidget* parent)
-    : QGroupBox(parent), ui(std::make_unique<Ui::CrossoverControl>())
+    : LabelledGroupBox(parent), ui(std::make_unique<Ui::CrossoverControl>())
 {
     ui->setupUi(this);
     fillTypes(ui->highpassType);

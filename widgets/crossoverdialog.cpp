@@ -131,7 +131,7 @@ void CrossoverDialog::onChannelLabelChanged(int channelIndex, QString text)
 {
     if (channelIndex < 0 || channelIndex >= controls.size())
         return;
-    controls.at(channelIndex)->setTitle(QStringLiteral("  %1  ").arg(text));
+    controls.at(channelIndex)->setLabelTitle(text);
 }
 
 void CrossoverDialog::on_buttonBox_rejected()

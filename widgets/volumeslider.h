@@ -34,10 +34,12 @@ public Q_SLOTS:
 
 protected:
     void paintEvent(QPaintEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     int sliderValueFor(double db) const;
     void moveSliderSilently(int value);
+    void reserveScaleRoom();
 
     std::unique_ptr<Ui::VolumeSlider> ui;
     double lastDb = 0.0; // the value the current drag started from

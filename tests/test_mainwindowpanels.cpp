@@ -122,13 +122,15 @@ private Q_SLOTS:
         const QString widest(16, QLatin1Char('W'));
         for (int i = 0; i < 8; ++i)
             w->getParamTree()->getOutputNode(i)->setLabel(i == 7 ? QStringLiteral("Sub") : widest);
-        // Opened after the labels came: titled before the theme's sheet reached them.
+        // Opened after the labels came, as when the device names its outputs first.
         auto* crossover = w->findChild<QDialog*>(QStringLiteral("CrossoverDialog"));
         auto* equalizer = w->findChild<QDialog*>(QStringLiteral("EqualizerDialog"));
         w->getParamTree()->getOutputNode(0)->clickXoverButton();
         w->getParamTree()->getOutputNode(0)->clickPeqButton();
         for (const bool dark : {false, true}) {
-            dark ? w->reloadStyleblue() : w->reloadStyle();
+            if (dark)
+                w->reloadStyleblue();
+            QCoreApplication::processEvents(); // lays the windows out anew
             for (QWidget* window : QList<QWidget*>{w.get(), crossover, equalizer})
                 QVERIFY2(window->minimumSizeHint().width() <= 1280,
                          qPrintable(window->objectName()));
@@ -137,7 +139,8 @@ private Q_SLOTS:
             for (LabelledGroupBox* box : w->findChildren<LabelledGroupBox*>()) {
                 const QString title = box->title();
                 if (box->toolTip() == widest) {
-                    elided += title.startsWith(QStringLiteral("  W")) &&
+                    elided += box->minimumSizeHint().width() <= box->sizeHint().width() &&
+                              title.startsWith(QStringLiteral("  W")) &&
                               title.endsWith(QStringLiteral("\u2026  ")) &&
                               title.size() < widest.size() + 4;
                 } else {

@@ -11,6 +11,7 @@
 #include "ui_mainwindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -34,6 +35,9 @@ MainWindow::MainWindow(QWidget* parent)
     treeWidget = paramTreeDialog->getParamTree();
 
     ui->setupUi(this);
+    // Dialogs, message boxes and file dialogs are windows of their own: they take the
+    // application's font, not this window's, unless the two are made the same.
+    QApplication::setFont(font());
     paramTree = std::make_unique<ParamTree>(treeWidget);
     crossoverDialog->setXoverNodes(paramTree->getXoverNodes());
     paramTree->bindPreset(ui->presetValue, ui->inputSourceValue);

@@ -240,6 +240,23 @@ private Q_SLOTS:
         QTest::keyClick(slider, Qt::Key_PageUp);
         QCOMPARE(log.log.size(), 7);
         QVERIFY(vs.getValue() == -33.0 && slider->value() == 360);
+
+        // The scale in a strip's font: its widest label, "−120" at the bottom, is drawn
+        // at 8 points or more (some 24 pixels wide) and wholly inside the widget.
+        vs.setFont(QFont(QStringLiteral("Roboto"), 10));
+        vs.resize(vs.sizeHint().width(), 300);
+        const QImage image = vs.grab().toImage();
+        const QRgb paper = image.pixel(0, 0);
+        const int scaleRight = slider->x() + slider->getHandleRect().left();
+        int left = image.width(), right = -1;
+        for (int y = image.height() * 3 / 4; y < image.height(); ++y)
+            for (int x = 0; x < scaleRight; ++x)
+                if (qGray(image.pixel(x, y)) < qGray(paper) - 64) {
+                    left = qMin(left, x);
+                    right = qMax(right, x);
+                }
+        QVERIFY(left > 0);
+        QVERIFY(right - left + 1 >= 22);
     }
 
     // Dragging the handle. The handle rests on the box's 0.1 dB, a fraction of a step off

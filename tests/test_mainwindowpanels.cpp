@@ -3,6 +3,7 @@
 #include "customdoublespinbox.h"
 #include "doublespinboxnode.h"
 #include "inputnode.h"
+#include "labelledgroupbox.h"
 #include "linkexchange.h"
 #include "mainwindow.h"
 #include "outputnode.h"
@@ -14,6 +15,7 @@
 
 #include <QAccessible>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -431,7 +433,7 @@ private Q_SLOTS:
         QVERIFY(!QApplication::activePopupWidget());
 
         const QList<std::tuple<QString, QString, QString>> dialogs{
-            {"Output 4 crossover", "Output 4 highpass type", "Output 4 lowpass type"},
+            {"Output 4 crossover", "Output 4 highpass type", "Output 4 highpass frequency"},
             {"Output 4 equalizer", "Analog Output 4 EQ 1 type", "Analog Output 4 EQ 1 frequency"}};
         for (const auto& [button, field, next] : dialogs) {
             activate();
@@ -484,6 +486,93 @@ private Q_SLOTS:
                 faults << accessibleName(control) + ": " + fault;
         }
         QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+    }
+
+    // Eight labels as wide as labels get keep the window and the crossover dialog within a
+    // 1366 x 768 screen, in both themes: titles are cut short, with the whole label as
+    // their tool tip; a label that fits is shown whole.
+    void longLabelsKeepTheWindowOnALaptopScreen()
+    {
+        const QString widest(16, QLatin1Char('W'));
+        for (int i = 0; i < 8; ++i)
+            w->getParamTree()->getOutputNode(i)->setLabel(i == 7 ? QStringLiteral("Sub") : widest);
+        // Opened after the labels came, as when the device names its outputs first.
+        auto* crossover = w->findChild<QDialog*>(QStringLiteral("CrossoverDialog"));
+        auto* equalizer = w->findChild<QDialog*>(QStringLiteral("EqualizerDialog"));
+        w->getParamTree()->getOutputNode(0)->clickXoverButton();
+        w->getParamTree()->getOutputNode(0)->clickPeqButton();
+        for (const bool dark : {false, true}) {
+            if (dark)
+                w->reloadStyleblue();
+            QCoreApplication::processEvents(); // lays the windows out anew
+            for (QWidget* window : QList<QWidget*>{w.get(), crossover, equalizer})
+                QVERIFY2(window->minimumSizeHint().width() <= 1280,
+                         qPrintable(window->objectName()));
+            // The output strips and the crossover dialog's outputs.
+            int elided = 0, whole = 0;
+            for (LabelledGroupBox* box : w->findChildren<LabelledGroupBox*>()) {
+                const QString title = box->title();
+                if (box->toolTip() == widest) {
+                    elided += box->minimumSizeHint().width() <= box->sizeHint().width() &&
+                              title.startsWith(QStringLiteral("  W")) &&
+                              title.endsWith(QStringLiteral("\u2026  ")) &&
+                              title.size() < widest.size() + 4;
+                } else {
+                    whole += title == QStringLiteral("  Sub  ") && box->toolTip().isEmpty();
+                }
+            }
+            QCOMPARE(elided, 14);
+            QCOMPARE(whole, 2);
+        }
+    }
+
+    // Both filter dialogs close from their own Close button as well as with Escape. Every
+    // dialog, message box and input box shows the window's font, not the system's.
+    void dialogsCloseAndShareTheWindowsFont()
+    {
+        OutputNode* output = w->getParamTree()->getOutputNode(1);
+        QStringList fonts;
+        const auto fontOf = [](QWidget* widget) {
+            return QStringLiteral("%1 %2")
+                .arg(widget->font().family())
+                .arg(widget->font().pointSize());
+        };
+        for (const char* name : {"CrossoverDialog", "EqualizerDialog"}) {
+            auto* dialog = w->findChild<QDialog*>(QLatin1String(name));
+            for (const bool escape : {false, true}) {
+                if (dialog->objectName() == QLatin1String("CrossoverDialog"))
+                    output->clickXoverButton();
+                else
+                    output->clickPeqButton();
+                QVERIFY(dialog->isVisible());
+                QPushButton* close =
+                    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Close);
+                QVERIFY(close);
+                if (escape)
+                    QTest::keyClick(dialog, Qt::Key_Escape);
+                else
+                    close->click();
+                QVERIFY(!dialog->isVisible());
+            }
+            fonts << fontOf(dialog->findChild<QComboBox*>());
+        }
+        w->onActionAboutTriggered(false);
+        fonts << fontOf(
+            w->findChild<QDialog*>(QStringLiteral("AboutDialog"))->findChild<QLabel*>());
+
+        // A message box, the label editor's input box and a file dialog: their text.
+        const auto record = [&fonts, fontOf](QWidget* dialog) {
+            fonts << fontOf(dialog->findChild<QLabel*>());
+            static_cast<QDialog*>(dialog)->reject();
+        };
+        answerNextDialog(record, 5000, "QMessageBox");
+        w->confirm(QStringLiteral("Reboot device?"));
+        answerNextDialog(record, 5000, "QInputDialog");
+        QTest::mousePress(stripTitled(QStringLiteral("  Output 1  ")), Qt::LeftButton,
+                          Qt::NoModifier, QPoint(20, 20));
+        answerNextDialog(record, 5000, "QFileDialog");
+        click("saveButton");
+        QCOMPARE(fonts, QVector<QString>(6, QStringLiteral("Roboto 10")).toList());
     }
 
     void stripButtonsOpenTheDialogs()

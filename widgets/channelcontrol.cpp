@@ -30,7 +30,8 @@ bool withinRange(const QDoubleSpinBox* box, double target)
 
 } // namespace
 
-ChannelControl::ChannelControl(QWidget* parent) : QGroupBox(parent), ui(new Ui::ChannelControl)
+ChannelControl::ChannelControl(QWidget* parent)
+    : LabelledGroupBox(parent), ui(new Ui::ChannelControl)
 {
     ui->setupUi(this);
 }
@@ -102,7 +103,7 @@ void ChannelControl::prepareForMasterVolume()
 
 void ChannelControl::setChannelLabel(const QString& label)
 {
-    setTitle(QStringLiteral("  %1  ").arg(label));
+    setLabelTitle(label);
     nameControls(label);
 }
 
@@ -233,7 +234,7 @@ void ChannelControl::on_change(ChannelControl::Change change, bool* ok)
 
 void ChannelControl::mousePressEvent(QMouseEvent* event)
 {
-    QGroupBox::mousePressEvent(event);
+    LabelledGroupBox::mousePressEvent(event);
     if (qRound(event->localPos().y()) <= 40)
         Q_EMIT titlePressed();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QGroupBox>
+#include "labelledgroupbox.h"
+
 #include <QString>
 #include <memory>
 
@@ -15,7 +16,7 @@ class ParamTree;
 // The mixer strip of one channel (or of the master volume). It holds no values: its
 // widgets are bound to nodes. What it adds is grouping: grouped output strips move
 // together, and any of them may refuse a move that would take it out of range.
-class ChannelControl : public QGroupBox
+class ChannelControl : public LabelledGroupBox
 {
     Q_OBJECT
 public:

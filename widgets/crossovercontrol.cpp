@@ -51,7 +51,7 @@ void selectType(QComboBox* combo, XoverType type)
 } // namespace
 
 CrossoverControl::CrossoverControl(QWidget* parent)
-    : QGroupBox(parent), ui(std::make_unique<Ui::CrossoverControl>())
+    : LabelledGroupBox(parent), ui(std::make_unique<Ui::CrossoverControl>())
 {
     installAccessibleFactory(); // before the type boxes exist, so their names are read
     ui->setupUi(this);
@@ -72,7 +72,7 @@ void CrossoverControl::setIndex(int newIndex)
 
 void CrossoverControl::setChannelLabel(const QString& label)
 {
-    setTitle(QStringLiteral("  %1  ").arg(label));
+    setLabelTitle(label);
     const QString channel =
         label.trimmed().isEmpty() ? QStringLiteral("Output %1").arg(index + 1) : label.trimmed();
     setAccessibleName(channel);

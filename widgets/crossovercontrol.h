@@ -1,8 +1,8 @@
 #pragma once
 
 #include "iircoeffs.h"
+#include "labelledgroupbox.h"
 
-#include <QGroupBox>
 #include <memory>
 
 class QComboBox;
@@ -13,7 +13,7 @@ class CrossoverControl;
 
 // The highpass and lowpass filter of one output: type, corner frequency and whether
 // the output's response is drawn.
-class CrossoverControl : public QGroupBox
+class CrossoverControl : public LabelledGroupBox
 {
     Q_OBJECT
 public:

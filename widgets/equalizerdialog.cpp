@@ -10,7 +10,8 @@ constexpr int bandCount = 5;
 constexpr int sumCurve = bandCount;
 constexpr int outputCount = 8;
 
-// The first five colours of the crossover curves, faint: the sum is what matters.
+// The first five colours of the crossover curves, half opaque: the sum is what matters,
+// but each band must still be seen on its own.
 const QColor bandColours[bandCount] = {
     QColor(209, 78, 75),   QColor(27, 61, 119), QColor(57, 158, 164),
     QColor(246, 219, 101), QColor(0, 145, 31),
@@ -43,7 +44,7 @@ EqualizerDialog::EqualizerDialog(QWidget* parent)
         controls.append(control);
         ui->equalizerControls->addWidget(control);
 
-        const QPen pen = curvePen(bandColours[i], 0.1);
+        const QPen pen = curvePen(bandColours[i], 0.5);
         if (i == 0) {
             ui->graph->useGraph(0);
             ui->graph->setGraphPen(pen);
@@ -54,7 +55,8 @@ EqualizerDialog::EqualizerDialog(QWidget* parent)
         updateSingleGraph(i, false);
     }
 
-    ui->graph->appendGraph(curvePen(Qt::blue, 1.0));
+    // A blue that stands out both on the light theme's white graph and the dark one's black.
+    ui->graph->appendGraph(curvePen(QColor(0x2f, 0x6f, 0xdf), 1.0));
     sumGains = QVector<double>(freqs.size(), 0.0);
     updateSumGraph();
     ui->graph->prepareGrid(-20, 20, 5);

@@ -21,12 +21,29 @@ double nextOnGrid(double db, int direction, double stepDb)
     return std::clamp(steps * stepDb, VolumeSlider::minimumDb, VolumeSlider::maximumDb);
 }
 
+const QChar minus(0x2212); // a true minus sign, as wide as the plus
+
+// Smaller than the strip's text, but no smaller than 8 points: read at a glance.
+QFont scaleFont(QFont font)
+{
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(qMax(font.pointSizeF() * 0.6, 8.0));
+    return font;
+}
+
+// The widest label of the scale.
+QRect widestLabelRect(const QFontMetrics& metrics)
+{
+    return metrics.boundingRect(QString(minus) + QStringLiteral("120"));
+}
+
 } // namespace
 
 VolumeSlider::VolumeSlider(QWidget* parent) : QWidget(parent), ui(new Ui::VolumeSlider)
 {
     installAccessibleFactory();
     ui->setupUi(this);
+    reserveScaleRoom();
     // One step per 0.1 dB of the whole span, on average.
     const double span = VolumeMeter::tToDb(0.0) - VolumeMeter::tToDb(1.0);
     ui->slider->setMaximum(int(std::lround(span / 0.1)));
@@ -62,6 +79,23 @@ bool VolumeSlider::isPossibleValue(double db) const
 {
     return db >= VolumeMeter::tToDb(1.0) && db <= VolumeMeter::tToDb(0.0) && db >= -120.0 &&
            db <= 3.0;
+}
+
+// The scale is drawn left of the handle; the spacer before the slider keeps the widest
+// label inside the widget whatever room the style leaves beside the handle.
+void VolumeSlider::reserveScaleRoom()
+{
+    const QRect br = widestLabelRect(QFontMetrics(scaleFont(font())));
+    ui->horizontalSpacer->changeSize(br.width() + qAbs(br.left()) + 5, 20, QSizePolicy::Fixed,
+                                     QSizePolicy::Minimum);
+    ui->horizontalLayout->invalidate();
+}
+
+void VolumeSlider::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        reserveScaleRoom();
 }
 
 void VolumeSlider::hideMeter()
@@ -185,13 +219,8 @@ void VolumeSlider::tryMove(double db)
 void VolumeSlider::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    QFont font = painter.font();
-    if (font.pointSizeF() > 0)
-        font.setPointSizeF(font.pointSizeF() * 0.6);
-    painter.setFont(font);
-
-    const QChar minus(0x2212); // a true minus sign, as wide as the plus
-    const QRect br = painter.fontMetrics().boundingRect(QString(minus) + QStringLiteral("120"));
+    painter.setFont(scaleFont(painter.font()));
+    const QRect br = widestLabelRect(painter.fontMetrics());
 
     const CustomSlider* slider = ui->slider;
     const int sx = slider->x();

@@ -49,6 +49,7 @@ public Q_SLOTS:
 protected:
     void paintEvent(QPaintEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     int sliderValueFor(double db) const;
@@ -57,6 +58,7 @@ private:
     double landingValue(double db) const;
     void stepBy(int direction, double stepDb);
     void tryMove(double db);
+    void reserveScaleRoom();
 
     std::unique_ptr<Ui::VolumeSlider> ui;
     int decimals = 1;     // as every volume box

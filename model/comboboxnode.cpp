@@ -1,6 +1,7 @@
 #include "comboboxnode.h"
 
 #include "customcombobox.h"
+#include "settingsjson.h"
 #include "treewidget.h"
 
 ComboBoxNode::ComboBoxNode(const NodeArgs& args, const QString& name, path_segment segment,
@@ -43,14 +44,18 @@ void ComboBoxNode::constructJson(QJsonObject& parent) const
     parent.insert(name, comboBox->currentText());
 }
 
-void ComboBoxNode::readJson(const QJsonObject& parent)
+void ComboBoxNode::readJson(const QJsonObject& parent, SettingsLoad& load)
 {
     const QJsonValue value = parent.value(name);
-    if (!value.isString())
+    if (value.isUndefined())
         return;
-    const int index = options.indexOf(value.toString());
-    if (index >= 0)
-        setCurrentIndexSilently(index);
+    const int index = value.isString() ? options.indexOf(value.toString()) : -1;
+    if (index < 0) {
+        load.refuse(this);
+        return;
+    }
+    setCurrentIndexSilently(index);
+    load.accept(this);
 }
 
 void ComboBoxNode::anchor() {}

@@ -5,6 +5,7 @@
 #include "xoverdesign.h"
 
 #include <QTreeWidgetItem>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -88,22 +89,38 @@ void XoverFilterNode::constructJson(QJsonObject& parent) const
     parent.insert(name, object);
 }
 
-void XoverFilterNode::readJson(const QJsonObject& parent)
+// Takes what the filter takes from the device: a known type and a finite corner, unless
+// that designs to sections that are not finite.
+void XoverFilterNode::readJson(const QJsonObject& parent, SettingsLoad& load)
 {
     const QJsonValue member = parent.value(name);
-    if (!member.isObject())
+    if (member.isUndefined())
         return;
+    if (!member.isObject()) {
+        load.refuse(this);
+        return;
+    }
     const QJsonObject object = member.toObject();
-    const QJsonValue type = object.value(QStringLiteral("Type"));
-    if (!type.isString())
+    load.refuseOthers(this, object, {"Type", "Freq", "Block1", "Block2", "Block3", "Block4"});
+    XoverParams loaded = params;
+    const bool typeKnown = xoverTypeFromWord(object.value(QStringLiteral("Type")), loaded.type);
+    const bool frequencyRead = readJsonNumber(object, QStringLiteral("Freq"), loaded.frequency);
+    if (!typeKnown)
+        load.refuse(this, QStringLiteral("Type"));
+    if (!frequencyRead)
+        load.refuse(this, QStringLiteral("Freq"));
+    if (!typeKnown || !frequencyRead)
         return;
-    double frequency = 0;
-    if (!readJsonNumber(object, QStringLiteral("Freq"), 10.0, 25000.0, frequency))
+    const XoverCoeffs designed = calcXoverCoeffs(loaded);
+    if (!std::all_of(std::begin(designed.sections), std::end(designed.sections),
+                     [](const IIRCoeffs& section) { return isFinite(section); })) {
+        load.refuse(this);
         return;
-    params.type = xoverTypeFromWord(type.toString());
-    params.frequency = frequency;
-    coeffs = calcXoverCoeffs(params);
+    }
+    params = loaded;
+    coeffs = designed;
     updateFields();
+    load.accept(this);
 }
 
 void XoverFilterNode::anchor() {}

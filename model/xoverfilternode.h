@@ -26,6 +26,7 @@ public:
     const XoverCoeffs& coefficients() const { return coeffs; }
 
 private:
+    const bool highPassSlot; // "HP"; the parameters' flag always follows it
     QTreeWidgetItem* typeRow = nullptr;
     QTreeWidgetItem* freqRow = nullptr;
     IIRCoeffsNode* blocks[4] = {};

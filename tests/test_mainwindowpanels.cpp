@@ -1,12 +1,15 @@
 #include "channelcontrol.h"
 #include "customcheckbox.h"
+#include "customcombobox.h"
 #include "doublespinboxnode.h"
 #include "linkexchange.h"
 #include "mainwindow.h"
 #include "outputnode.h"
 #include "paramtree.h"
+#include "peqdesign.h"
 #include "testsupport.h"
 #include "treewidget.h"
+#include "xoverdesign.h"
 
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -247,6 +250,65 @@ private Q_SLOTS:
                 QCOMPARE(node->serialize().toHex(), emu.value(node->paramIndex).toHex());
         }
         QCOMPARE(emu.value(delayIndex), hex("00002040"));
+    }
+
+    // What the device holds beyond the editors' limits saves and loads back as it was: an EQ
+    // band at +15 dB, a filter index none of the options stands for, and a high-pass slot
+    // whose flag byte said low-pass (the slot designs a high-pass all the same). A member a
+    // hand edit put out of range is named, and only it is not sent.
+    void savedFileLoadsBackAsTheDeviceHeldIt()
+    {
+        const int sabreFilter = 17, hpIndex = 43, eqIndex = 61, volumeIndex = 55;
+        const PEQParams loud{PEQType::PEAK, 1000.0, 15.0, 1.0};
+        peq_repr_t band{};
+        loud.toRepr(band);
+        calcPEQCoeffs(loud).toRepr(band);
+        const QByteArray loudBand(reinterpret_cast<const char*>(&band), sizeof band);
+        // BW_12, flag 0, 100 Hz, unity sections.
+        const QByteArray unity = hex("00000000 00000000 00000001 00000000 00000000");
+        emu.setValue(hpIndex, hex("02 00 0000c842") + unity.repeated(4));
+        emu.setValue(eqIndex, loudBand);
+        emu.setValue(sabreFilter, hex("09"));
+        QTRY_VERIFY_WITH_TIMEOUT(w->isConnected() && w->automatonState() == 0, 10000);
+        auto* filter = w->findChild<CustomComboBox*>(QStringLiteral("sabreFilterSettingsValue"));
+        QCOMPARE(filter->currentText(), QStringLiteral("Unknown (9)"));
+
+        const QString path = dir.filePath(QStringLiteral("held.json"));
+        answerFileDialog(path);
+        click("saveButton");
+        // Back to the factory values, but the high-pass slot's flag byte still says low-pass.
+        for (int i : {sabreFilter, eqIndex})
+            emu.setValue(i, firmwareParamInitialValue(firmwareParams[i]));
+        emu.setValue(hpIndex, hex("00 00 00002041") + unity.repeated(4));
+        w->on_actionRead_All_triggered();
+        QTRY_VERIFY(w->automatonState() == 0 && filter->currentIndex() == 0);
+        QJsonObject root = QJsonDocument::fromJson(readFile(path)).object();
+        QJsonObject output = root.value("Analog Output 2").toObject();
+        output.insert("Volume", 50);
+        root.insert("Analog Output 2", output);
+        writeFile(path, QJsonDocument(root).toJson());
+
+        emu.clearLogs();
+        QString message;
+        answerFileDialog(path);
+        answerMessageBox(&message);
+        click("loadButton");
+        QTRY_VERIFY(w->automatonState() == 0 && !message.isEmpty());
+        QCOMPARE(message, QStringLiteral("Error: can't load settings.\nAnalog Output 2/Volume"));
+        QCOMPARE(emu.value(eqIndex).toHex(), loudBand.toHex());
+        QCOMPARE(emu.value(sabreFilter), hex("09"));
+        QCOMPARE(filter->currentText(), QStringLiteral("Unknown (9)"));
+        const XoverParams highPass{XoverType::BW_12, true, 100.0};
+        xover_repr_t hp{};
+        highPass.toRepr(hp);
+        calcXoverCoeffs(highPass).toRepr(hp);
+        QCOMPARE(emu.value(hpIndex).left(2), hex("02 01"));
+        QCOMPARE(emu.value(hpIndex), QByteArray(reinterpret_cast<const char*>(&hp), sizeof hp));
+        QCOMPARE(emu.value(volumeIndex), hex("00000000"));
+        QCOMPARE(requestsOf(0x02).size(),
+                 w->getParamTree()->subsetToList(ParamTree::Settings)->size() - 1);
+        for (const QByteArray& frame : requestsOf(0x02))
+            QVERIFY(!frame.startsWith(hex("02 03 820207")));
     }
 
     void badFileOrCancelledDialogChangesNothing()

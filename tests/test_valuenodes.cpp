@@ -16,6 +16,7 @@
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QtTest>
 #include <memory>
 
@@ -180,7 +181,9 @@ private Q_SLOTS:
         QVERIFY(std::abs(vs.getValue() + 3.0) < 0.1);
     }
 
-    void comboBoxNodeClampsAndMatchesText()
+    // An index beyond the options is shown as "Unknown (N)", in the simple popup too, and is
+    // written, saved and loaded as N until the user picks an option.
+    void comboBoxNodeKeepsUnknownIndexAndMatchesText()
     {
         Fixture f;
         auto* source =
@@ -191,19 +194,36 @@ private Q_SLOTS:
         auto* own = f.widgetOf<CustomComboBox>(source);
         CustomComboBox second;
         source->bindSecond(&second);
+        second.setSimplePopup(true);
+        second.showPopup(); // the popup first built with the three options
         QVERIFY(source->deserialize(hex("ff")));
-        QCOMPARE(source->serialize(), hex("02"));
-        QCOMPARE(second.currentIndex(), 2);
+        QCOMPARE(source->serialize(), hex("ff"));
+        QCOMPARE(own->currentText(), QStringLiteral("Unknown (255)"));
+        second.showPopup();
+        const QList<QPushButton*> buttons = second.findChildren<QPushButton*>();
+        QCOMPARE(buttons.size(), 4);
+        QVERIFY(buttons[3]->text() == QStringLiteral("Unknown (255)") && buttons[3]->isChecked());
+        second.hidePopup();
+        QJsonObject saved;
+        source->constructJson(saved);
+        QCOMPARE(saved, QJsonObject({{"Input Source", "Unknown (255)"}}));
+
+        // A known index takes the extra item away; the saved text brings the index back.
         QVERIFY(source->deserialize(hex("00")));
+        QVERIFY(own->count() == 3 && second.count() == 3);
         QVERIFY(refuses(source, hex("0000")));
-        QVERIFY(refusesMember(source, "usb") && refusesMember(source, 2));
+        for (const QJsonValue& bad : {QJsonValue("usb"), QJsonValue(2), QJsonValue("Unknown (1)"),
+                                      QJsonValue("Unknown (256)")})
+            QVERIFY(refusesMember(source, bad));
         QCOMPARE(own->currentIndex(), 0);
+        QCOMPARE(readMember(source, saved.value("Input Source")).loaded, QList<Node*>({source}));
+        QVERIFY(source->serialize() == hex("ff") && second.currentText() == own->currentText());
         readMember(source, "Analog");
         QCOMPARE(second.currentIndex(), 2);
         QVERIFY(f.drain().isEmpty());
         second.setCurrentIndex(1);
         QCOMPARE(f.drain(), QList<int>({source->paramIndex}));
-        QCOMPARE(own->currentIndex(), 1);
+        QCOMPARE(source->serialize(), hex("01"));
     }
 
     void versionBlocksAreTerminated()

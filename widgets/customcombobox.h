@@ -28,6 +28,9 @@ public:
 
 private:
     void buildPopup();
+    bool popupMatchesItems() const;
+    // One button per item, in index order.
+    void fillPopup();
     void popupButtonClicked();
 
     bool simplePopup = false;

@@ -8,9 +8,11 @@
 #include <QList>
 #include <QMainWindow>
 #include <QMenu>
+#include <QSet>
 #include <QSettings>
 #include <QString>
 #include <memory>
+#include <optional>
 
 namespace Ui {
 class MainWindow;
@@ -84,6 +86,7 @@ public:
     QByteArray makeWriteParamRequest(const Node* node);
     bool makeReadParamRequest(ParamTree::ParamSubset subset);
     bool makeWriteParamRequest(ParamTree::ParamSubset subset);
+    bool makeWriteAllRequest();
     bool makeUpdateRequest();
     bool makeWritePluginRequest();
     bool makeReadPluginRequest();
@@ -166,6 +169,10 @@ private:
     QList<MainWindow::input> inputQueue;
     QByteArray lastResponse;
     int paramIndex = 0;
+    // Set by a settings file until its Write All starts: that Write All sends only the
+    // parameters the file set. Any other Write All sends every setting.
+    std::optional<QSet<const Node*>> fileWrites;
+    QList<const Node*> writeAllNodes; // what the Write All in progress sends, in order
     QByteArray pluginImage;
     int pluginOffset = 0;
     int pluginChunkCount = 0;

@@ -44,8 +44,14 @@ void MainWindow::dispatchIdle(MainWindow::input in)
             state = PollingLevels;
         break;
     case WriteAll:
+        writeAllNodes.clear();
+        for (const Node* node : *paramTree->subsetToList(ParamTree::Settings)) {
+            if (!fileWrites || fileWrites->contains(node))
+                writeAllNodes.append(node);
+        }
+        fileWrites.reset();
         paramIndex = 0;
-        if (makeWriteParamRequest(ParamTree::Settings)) {
+        if (makeWriteAllRequest()) {
             state = WritingAll;
             treeWidget->setEnabled(false);
         }
@@ -111,7 +117,7 @@ bool MainWindow::completeRequest()
     case WritingAll:
         handleWriteParamResponse();
         ++paramIndex;
-        if (makeWriteParamRequest(ParamTree::Settings))
+        if (makeWriteAllRequest())
             return true;
         treeWidget->setEnabled(true);
         break;
@@ -203,6 +209,14 @@ bool MainWindow::makeWriteParamRequest(ParamTree::ParamSubset subset)
     if (!node)
         return false;
     hidThread->makeRequest(makeWriteParamRequest(node));
+    return true;
+}
+
+bool MainWindow::makeWriteAllRequest()
+{
+    if (paramIndex >= writeAllNodes.size())
+        return false;
+    hidThread->makeRequest(makeWriteParamRequest(writeAllNodes.at(paramIndex)));
     return true;
 }
 

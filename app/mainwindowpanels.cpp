@@ -267,12 +267,27 @@ void MainWindow::on_loadButton_clicked()
     QJsonDocument document;
     if (file.open(QIODevice::ReadOnly))
         document = QJsonDocument::fromJson(file.readAll(), &error);
-    if (!file.isOpen() || error.error != QJsonParseError::NoError) {
-        showMessageBox(QStringLiteral("Error: can't load settings."));
+    const QString failure = QStringLiteral("Error: can't load settings.");
+    if (!file.isOpen() || error.error != QJsonParseError::NoError || !document.isObject()) {
+        showMessageBox(failure);
         return;
     }
-    paramTree->readJsonDocument(document);
-    runAutomaton(WriteAll);
+    // Only what the file set is written: a member it did not hold, or one refused, keeps
+    // the value the device has.
+    const SettingsLoad load = paramTree->readJsonDocument(document);
+    if (!load.loaded.isEmpty()) {
+        // A file loaded while the previous one's Write All still waits in the queue joins
+        // that Write All.
+        const bool writeAllQueued = fileWrites.has_value();
+        if (!writeAllQueued)
+            fileWrites.emplace();
+        for (const Node* node : load.loaded)
+            fileWrites->insert(node);
+        if (!writeAllQueued)
+            runAutomaton(WriteAll);
+    }
+    if (!load.refused.isEmpty())
+        showMessageBox(failure + QLatin1Char('\n') + load.refused.join(QLatin1Char('\n')));
 }
 
 void MainWindow::onActionAboutTriggered(bool)

@@ -1,5 +1,6 @@
 #include "channelcontrol.h"
 #include "customcheckbox.h"
+#include "customcombobox.h"
 #include "customdoublespinbox.h"
 #include "doublespinboxnode.h"
 #include "inputnode.h"
@@ -8,10 +9,12 @@
 #include "mainwindow.h"
 #include "outputnode.h"
 #include "paramtree.h"
+#include "peqdesign.h"
 #include "testsupport.h"
 #include "treewidget.h"
 #include "volumeslider.h"
 #include "wirevalue.h"
+#include "xoverdesign.h"
 
 #include <QAccessible>
 #include <QComboBox>
@@ -703,8 +706,9 @@ private Q_SLOTS:
     }
 
     // The window shows a loaded file at once, then writes the settings one request each
-    // with the tree view disabled until the last.
-    void loadAppliesAndWritesEverySetting()
+    // with the tree view disabled until the last. Members a saved file never holds are
+    // refused by name: the window keeps showing what the device holds.
+    void loadAppliesAndWritesWhatTheFileSets()
     {
         ParamTree* tree = w->getParamTree();
         QTRY_VERIFY_WITH_TIMEOUT(w->isConnected() && w->automatonState() == 0, 10000);
@@ -731,6 +735,102 @@ private Q_SLOTS:
         // Their order and paths are Write All's, checked with the automaton.
         QCOMPARE(requestsOf(0x02).size(), tree->subsetToList(ParamTree::Settings)->size());
         QCOMPARE(emu.value(volumeIndex).toHex(), volume->serialize().toHex());
+
+        // Every member that Write All does not send, set away from the device's value, and
+        // one delay: only the delay is written, to the preset the device is in.
+        const QJsonObject unwritten{
+            {"Preset", "3"},
+            {"Preset Source", "Switch"},
+            {"Master Volume", -20},
+            {"Volume Source", "Pot"},
+            {"Subwoofer Volume", 5},
+            {"Subwoofer Mode", "Parametric"},
+            {"SPDIF Cable", "Coaxial"},
+            {"Input Source", "USB"},
+            {"Auto Input", true},
+            {"RC Screen", "Rotated"},
+            {"Analog Output 3", QJsonObject{{"Subwoofer Channel", true}, {"Delay", 2.5}}}};
+        writeFile(path, QJsonDocument(unwritten).toJson());
+        emu.clearLogs();
+        QString message;
+        answerFileDialog(path);
+        answerMessageBox(&message);
+        click("loadButton");
+        QTRY_VERIFY(w->automatonState() == 0 && !message.isEmpty());
+        QStringList lines = message.split(QLatin1Char('\n'));
+        QCOMPARE(lines.takeFirst(), QStringLiteral("Error: can't load settings."));
+        std::sort(lines.begin(), lines.end());
+        QCOMPARE(lines, QStringList({"Analog Output 3/Subwoofer Channel", "Auto Input",
+                                     "Input Source", "Master Volume", "Preset", "Preset Source",
+                                     "RC Screen", "SPDIF Cable", "Subwoofer Mode",
+                                     "Subwoofer Volume", "Volume Source"}));
+        const int delayIndex = 37 + 16 * 2 + 13;
+        QCOMPARE(requestsOf(0x02), QList<QByteArray>({hex("02 03 820308 00002040")})); // 2.5 ms
+        QCOMPARE(emu.value(0), hex("00")); // still the first preset
+        for (Node* node : *tree->subsetToList(ParamTree::All)) {
+            if (!node->readOnly)
+                QCOMPARE(node->serialize().toHex(), emu.value(node->paramIndex).toHex());
+        }
+        QCOMPARE(emu.value(delayIndex), hex("00002040"));
+    }
+
+    // What the device holds beyond the editors' limits saves and loads back as it was: an EQ
+    // band at +15 dB, a filter index none of the options stands for, and a high-pass slot
+    // whose flag byte said low-pass (the slot designs a high-pass all the same). A member a
+    // hand edit put out of range is named, and only it is not sent.
+    void savedFileLoadsBackAsTheDeviceHeldIt()
+    {
+        const int sabreFilter = 17, hpIndex = 43, eqIndex = 61, volumeIndex = 55;
+        const PEQParams loud{PEQType::PEAK, 1000.0, 15.0, 1.0};
+        peq_repr_t band{};
+        loud.toRepr(band);
+        calcPEQCoeffs(loud).toRepr(band);
+        const QByteArray loudBand(reinterpret_cast<const char*>(&band), sizeof band);
+        // BW_12, flag 0, 100 Hz, unity sections.
+        const QByteArray unity = hex("00000000 00000000 00000001 00000000 00000000");
+        emu.setValue(hpIndex, hex("02 00 0000c842") + unity.repeated(4));
+        emu.setValue(eqIndex, loudBand);
+        emu.setValue(sabreFilter, hex("09"));
+        QTRY_VERIFY_WITH_TIMEOUT(w->isConnected() && w->automatonState() == 0, 10000);
+        auto* filter = w->findChild<CustomComboBox*>(QStringLiteral("sabreFilterSettingsValue"));
+        QCOMPARE(filter->currentText(), QStringLiteral("Unknown (9)"));
+
+        const QString path = dir.filePath(QStringLiteral("held.json"));
+        answerFileDialog(path);
+        click("saveButton");
+        // Back to the factory values, but the high-pass slot's flag byte still says low-pass.
+        for (int i : {sabreFilter, eqIndex})
+            emu.setValue(i, firmwareParamInitialValue(firmwareParams[i]));
+        emu.setValue(hpIndex, hex("00 00 00002041") + unity.repeated(4));
+        w->on_actionRead_All_triggered();
+        QTRY_VERIFY(w->automatonState() == 0 && filter->currentIndex() == 0);
+        QJsonObject root = QJsonDocument::fromJson(readFile(path)).object();
+        QJsonObject output = root.value("Analog Output 2").toObject();
+        output.insert("Volume", 50);
+        root.insert("Analog Output 2", output);
+        writeFile(path, QJsonDocument(root).toJson());
+
+        emu.clearLogs();
+        QString message;
+        answerFileDialog(path);
+        answerMessageBox(&message);
+        click("loadButton");
+        QTRY_VERIFY(w->automatonState() == 0 && !message.isEmpty());
+        QCOMPARE(message, QStringLiteral("Error: can't load settings.\nAnalog Output 2/Volume"));
+        QCOMPARE(emu.value(eqIndex).toHex(), loudBand.toHex());
+        QCOMPARE(emu.value(sabreFilter), hex("09"));
+        QCOMPARE(filter->currentText(), QStringLiteral("Unknown (9)"));
+        const XoverParams highPass{XoverType::BW_12, true, 100.0};
+        xover_repr_t hp{};
+        highPass.toRepr(hp);
+        calcXoverCoeffs(highPass).toRepr(hp);
+        QCOMPARE(emu.value(hpIndex).left(2), hex("02 01"));
+        QCOMPARE(emu.value(hpIndex), QByteArray(reinterpret_cast<const char*>(&hp), sizeof hp));
+        QCOMPARE(emu.value(volumeIndex), hex("00000000"));
+        QCOMPARE(requestsOf(0x02).size(),
+                 w->getParamTree()->subsetToList(ParamTree::Settings)->size() - 1);
+        for (const QByteArray& frame : requestsOf(0x02))
+            QVERIFY(!frame.startsWith(hex("02 03 820207")));
     }
 
     void badFileOrCancelledDialogChangesNothing()

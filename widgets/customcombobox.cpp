@@ -40,12 +40,29 @@ void CustomComboBox::setCurrentIndexSilently(int index)
 
 void CustomComboBox::buildPopup()
 {
+    popupButtons.clear(); // gone with a frame the window deleted, if any
     popup = new QFrame(window(), Qt::Popup | Qt::NoDropShadowWindowHint);
     popup->setMinimumSize(width(), 0);
     popup->setProperty("className", popupClassPrefix + QStringLiteral("frame"));
     popupLayout = new QVBoxLayout(popup);
     popupLayout->setContentsMargins(0, 0, 0, 0);
     popupLayout->setSpacing(0);
+}
+
+bool CustomComboBox::popupMatchesItems() const
+{
+    if (popupButtons.size() != count())
+        return false;
+    for (int i = 0; i < count(); ++i) {
+        if (popupButtons[i]->text() != itemText(i))
+            return false;
+    }
+    return true;
+}
+
+void CustomComboBox::fillPopup()
+{
+    popupButtons.clear();
     for (int i = 0; i < count(); ++i) {
         auto* button = new QPushButton(itemText(i));
         button->setCheckable(true);
@@ -69,6 +86,10 @@ void CustomComboBox::showPopup()
     }
     if (!popup)
         buildPopup();
+    // Items may have changed since the last popup (a value the device reported that none
+    // of the items stood for gets one of its own).
+    if (!popupMatchesItems())
+        fillPopup();
     const int current = currentIndex();
     for (int i = 0; i < popupButtons.size(); ++i)
         popupButtons[i]->setChecked(i == current);

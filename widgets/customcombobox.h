@@ -31,6 +31,9 @@ protected:
 
 private:
     void buildPopup();
+    bool popupMatchesItems() const;
+    // One button per item, in index order.
+    void fillPopup();
     void popupButtonClicked();
 
     bool simplePopup = false;

@@ -10,12 +10,14 @@
 #include "ui_mainwindow.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QShortcut>
+#include <QSignalBlocker>
 #include <QTabBar>
 
 MainWindow::MainWindow(QWidget* parent)
@@ -30,6 +32,9 @@ MainWindow::MainWindow(QWidget* parent)
     treeWidget = paramTreeDialog->getParamTree();
 
     ui->setupUi(this);
+    // Dialogs, message boxes and file dialogs are windows of their own: they take the
+    // application's font, not this window's, unless the two are made the same.
+    QApplication::setFont(font());
     paramTree = std::make_unique<ParamTree>(treeWidget);
     crossoverDialog->setXoverNodes(paramTree->getXoverNodes());
     paramTree->bindPreset(ui->presetValue, ui->inputSourceValue);
@@ -55,6 +60,8 @@ MainWindow::MainWindow(QWidget* parent)
     darkModeAction = settingsMenu.addAction(QStringLiteral("   Dark mode"));
     darkModeAction->setCheckable(true);
     connect(darkModeAction, &QAction::toggled, this, &MainWindow::changestyle);
+    QAction* showTree = settingsMenu.addAction(QStringLiteral("   Parameter Tree\u2026"));
+    connect(showTree, &QAction::triggered, this, &MainWindow::showParamTree);
     QMenu* service = settingsMenu.addMenu(QStringLiteral("   Service"));
     connect(service->addAction(QStringLiteral("Reboot")), &QAction::triggered, deviceSession,
             &DeviceSession::reboot);
@@ -119,14 +126,23 @@ void MainWindow::updateDacTab()
     const QString model = ui->dacModelLabel->text();
     if (model == lastDacModel)
         return;
-    for (int i = ui->tabs->count() - 1; i >= 0; --i) {
-        if (ui->tabs->tabText(i).startsWith(QLatin1String("DAC")))
-            ui->tabs->removeTab(i);
+    QWidget* wanted = nullptr;
+    QString title;
+    if (model == QLatin1String("SABRE")) {
+        wanted = sabreTab;
+        title = QStringLiteral("DAC");
+    } else if (model == QLatin1String("AK449X")) {
+        wanted = ak449xTab;
+        title = QStringLiteral("AK449X");
     }
-    if (model == QLatin1String("SABRE") && sabreTab)
-        ui->tabs->addTab(sabreTab, QStringLiteral("DAC"));
-    else if (model == QLatin1String("AK449X") && ak449xTab)
-        ui->tabs->addTab(ak449xTab, QStringLiteral("AK449X"));
+    // By page, not by title: the AK449X page's title does not begin with "DAC".
+    for (QWidget* page : {sabreTab, ak449xTab}) {
+        const int at = ui->tabs->indexOf(page);
+        if (page && page != wanted && at >= 0)
+            ui->tabs->removeTab(at);
+    }
+    if (wanted && ui->tabs->indexOf(wanted) < 0)
+        ui->tabs->addTab(wanted, title);
     lastDacModel = model;
 }
 
@@ -161,7 +177,9 @@ bool MainWindow::confirm(const QString& text)
 {
     QMessageBox box(QMessageBox::Question, QStringLiteral(" "), text,
                     QMessageBox::Yes | QMessageBox::No, this);
-    box.setDefaultButton(static_cast<QPushButton*>(nullptr));
+    // Only a deliberate Yes goes ahead: Return, like Escape, answers No.
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
     return box.exec() == QMessageBox::Yes;
 }
 
@@ -211,6 +229,14 @@ void MainWindow::on_actionShow_Tree_toggled(bool arg1)
     paramTreeDialog->setVisible(arg1);
 }
 
+// Non-modal, so the tree can stay open beside the window while the device is edited.
+void MainWindow::showParamTree()
+{
+    paramTreeDialog->show();
+    paramTreeDialog->raise();
+    paramTreeDialog->activateWindow();
+}
+
 bool MainWindow::applyStyleSheet(const QString& resource)
 {
     QFile file(resource);
@@ -222,22 +248,30 @@ bool MainWindow::applyStyleSheet(const QString& resource)
 
 void MainWindow::reloadStyle()
 {
-    if (applyStyleSheet(QStringLiteral(":/light.qss")))
-        settings.setValue(themeKey, lightTheme);
+    applyTheme(false);
 }
 
 void MainWindow::reloadStyleblue()
 {
-    if (!applyStyleSheet(QStringLiteral(":/blue.qss")))
-        return;
-    settings.setValue(themeKey, darkTheme);
-    darkModeAction->setChecked(true);
+    applyTheme(true);
+}
+
+bool MainWindow::applyTheme(bool dark)
+{
+    if (!applyStyleSheet(dark ? QStringLiteral(":/blue.qss") : QStringLiteral(":/light.qss")))
+        return false;
+    settings.setValue(themeKey, dark ? darkTheme : lightTheme);
+    // The tick follows the sheet in use, whichever way it was chosen (menu, F11, F12); set
+    // silently, since the sheet is already applied.
+    const QSignalBlocker blocker(darkModeAction);
+    darkModeAction->setChecked(dark);
+    return true;
 }
 
 void MainWindow::changestyle(bool checked)
 {
-    if (checked)
-        reloadStyleblue();
-    else
-        reloadStyle();
+    if (!applyTheme(checked)) {
+        const QSignalBlocker blocker(darkModeAction);
+        darkModeAction->setChecked(!checked); // the old sheet stays in use
+    }
 }

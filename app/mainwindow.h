@@ -55,6 +55,7 @@ public Q_SLOTS:
     void reloadStyleblue();
     void onOutputTitlePressed();
     void changestyle(bool checked);
+    void showParamTree();
 
 protected:
     void timerEvent(QTimerEvent* event) override;
@@ -64,6 +65,7 @@ private:
     bool applyStyleSheet(const QString& resource);
     void updateConnectionIndicator(bool connected);
     void showPluginProgress(DeviceSession::PluginPhase phase, int done, int total);
+    bool applyTheme(bool dark);
     void updateDacTab();
     void buildPanels();
     void tuneComboBoxes();

@@ -18,10 +18,72 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSaveFile>
+#include <QValidator>
 
 namespace {
 
 const int maxLabelLength = 16;
+
+// The routing and subwoofer check boxes have no text of their own: a screen reader hears
+// the output's label with what the box does.
+void nameOutputBoxes(QGridLayout* routing, QGridLayout* subwoofer, int output, int inputCount,
+                     const QString& label)
+{
+    for (int n = 0; n < inputCount; ++n)
+        if (QLayoutItem* item = routing->itemAtPosition(output + 1, n + 1); item && item->widget())
+            item->widget()->setAccessibleName(
+                QStringLiteral("%1 from Input %2").arg(label).arg(n + 1));
+    if (QLayoutItem* item = subwoofer->itemAtPosition(output, 0); item && item->widget())
+        item->widget()->setAccessibleName(QStringLiteral("%1 subwoofer channel").arg(label));
+}
+
+// A labelled field is named after its label: screen readers on Linux would otherwise take a
+// combo box's current item for its name.
+void nameFieldsAfterLabels(QWidget* window)
+{
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (QWidget* field = label->buddy(); field && field->accessibleName().isEmpty())
+            field->setAccessibleName(label->text());
+}
+
+// Tab follows the order widgets were made in. The master strip comes from the form, before
+// the strips and tables added to the tabs, but it stands right of them: move it last.
+void moveToEndOfTabOrder(QWidget* window, QWidget* part)
+{
+    QList<QWidget*> parts;
+    for (QWidget* w = part->nextInFocusChain(); w != part && part->isAncestorOf(w);
+         w = w->nextInFocusChain()) {
+        // Only what Tab stops at; a spin box's editor moves with its box.
+        if (w->focusPolicy() != Qt::NoFocus && !w->focusProxy())
+            parts << w;
+    }
+    QWidget* previous = window->previousInFocusChain();
+    for (QWidget* w : qAsConst(parts)) {
+        QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+// Keeps what is typed where it is typed: text pushed past the limit is cut from the end and
+// the cursor stays behind the typed characters. (A length limit on the editor would refuse
+// the keystroke instead; cutting from a textValueChanged handler moves the cursor to the end.)
+class LabelLengthValidator : public QValidator
+{
+public:
+    using QValidator::QValidator;
+
+    State validate(QString& text, int& cursor) const override
+    {
+        if (text.size() > maxLabelLength) {
+            int keep = maxLabelLength;
+            if (text.at(keep - 1).isHighSurrogate())
+                --keep; // never half a character
+            text.truncate(keep);
+            cursor = qMin(cursor, keep);
+        }
+        return Acceptable;
+    }
+};
 
 } // namespace
 
@@ -101,6 +163,12 @@ void MainWindow::buildPanels()
         paramTree->bindSubwooferChannel(i, box);
         subwooferLabels.append(label);
     }
+    for (int i = 0; i < paramTree->outputCount(); ++i)
+        nameOutputBoxes(ui->routingTable, ui->subwooferChannels, i, paramTree->inputCount(),
+                        QStringLiteral("Output %0").arg(i + 1));
+
+    nameFieldsAfterLabels(this);
+    moveToEndOfTabOrder(this, ui->masterVolumeControl);
 }
 
 void MainWindow::tuneComboBoxes()
@@ -131,11 +199,10 @@ void MainWindow::onOutputTitlePressed()
     QInputDialog dialog(this);
     dialog.setWindowTitle(QStringLiteral("Output %0").arg(i + 1));
     dialog.setLabelText(QStringLiteral("Label:"));
+    dialog.setInputMode(QInputDialog::TextInput); // creates the editor
+    if (auto* editor = dialog.findChild<QLineEdit*>())
+        editor->setValidator(new LabelLengthValidator(editor));
     dialog.setTextValue(strip->getOutputLabel());
-    connect(&dialog, &QInputDialog::textValueChanged, &dialog, [&dialog](const QString& text) {
-        if (text.size() > maxLabelLength)
-            dialog.setTextValue(text.left(maxLabelLength));
-    });
     if (dialog.exec() == QDialog::Accepted)
         strip->setOutputLabel(dialog.textValue());
 }
@@ -145,11 +212,14 @@ void MainWindow::onChannelLabelChanged(int channelIndex, const QString& text)
     if (channelIndex < 0)
         return;
     if (channelIndex < outputStrips.size())
-        outputStrips.at(channelIndex)->setTitle(QStringLiteral("  %1  ").arg(text));
+        outputStrips.at(channelIndex)->setChannelLabel(text);
     if (channelIndex < routingLabels.size())
         routingLabels.at(channelIndex)->setText(text);
     if (channelIndex < subwooferLabels.size())
         subwooferLabels.at(channelIndex)->setText(text);
+    if (channelIndex < paramTree->outputCount())
+        nameOutputBoxes(ui->routingTable, ui->subwooferChannels, channelIndex,
+                        paramTree->inputCount(), text);
 }
 
 void MainWindow::onXoverButtonClicked(int channelIndex)
@@ -197,12 +267,17 @@ void MainWindow::on_loadButton_clicked()
     QJsonDocument document;
     if (file.open(QIODevice::ReadOnly))
         document = QJsonDocument::fromJson(file.readAll(), &error);
-    if (!file.isOpen() || error.error != QJsonParseError::NoError) {
-        showMessage(QStringLiteral("Error: can't load settings."));
+    const QString failure = QStringLiteral("Error: can't load settings.");
+    if (!file.isOpen() || error.error != QJsonParseError::NoError || !document.isObject()) {
+        showMessage(failure);
         return;
     }
-    paramTree->readJsonDocument(document);
-    deviceSession->writeAll();
+    // Only what the file set is written: a member it did not hold, or one refused, keeps
+    // the value the device has.
+    const SettingsLoad load = paramTree->readJsonDocument(document);
+    deviceSession->writeLoaded(load.loaded);
+    if (!load.refused.isEmpty())
+        showMessage(failure + QLatin1Char('\n') + load.refused.join(QLatin1Char('\n')));
 }
 
 void MainWindow::onActionAboutTriggered(bool)

@@ -336,7 +336,7 @@ int main(int argc, char* argv[])
     while (!window.session()->isIdle() && settle.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
     if (!window.session()->isIdle())
-        std::printf("the automaton was still busy 10 s after the last edit (state %d)\n",
+        std::printf("the device session was still busy 10 s after the last edit (state %d)\n",
                     int(window.session()->state()));
     const long endKiB = residentKiB();
     const long endHeapKiB = heapKiB();

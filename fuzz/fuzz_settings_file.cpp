@@ -1,6 +1,7 @@
 // The settings-file reader: arbitrary text parsed as JSON and applied to a full tree.
 // Whatever the text did to the tree, saving it must give a file that loads into a second
-// tree and saves again to the same document, with twelve members and finite numbers.
+// tree with nothing refused and saves again to the same document, with twelve members and
+// finite numbers.
 #include "fuzzapplication.h"
 #include "fuzzinput.h"
 
@@ -20,8 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(allNumbersFinite(saved.object()));
     QJsonParseError error;
     QJsonDocument file = QJsonDocument::fromJson(saved.toJson(), &error);
-    reloaded.readJsonDocument(file);
+    const SettingsLoad reload = reloaded.readJsonDocument(file);
     FUZZ_CHECK(error.error == QJsonParseError::NoError);
+    FUZZ_CHECK(reload.refused.isEmpty());
     QJsonDocument savedAgain;
     reloaded.constructJsonDocument(savedAgain);
     FUZZ_CHECK(savedAgain == saved);

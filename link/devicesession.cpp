@@ -42,9 +42,13 @@ void DeviceSession::readAll()
     runAutomaton(ReadAll);
 }
 
-void DeviceSession::writeAll()
+void DeviceSession::writeLoaded(const QList<Node*>& nodes)
 {
-    runAutomaton(WriteAll);
+    const bool writeAllWaiting = !pendingWrites.isEmpty();
+    for (const Node* node : nodes)
+        pendingWrites.insert(node);
+    if (!writeAllWaiting && !pendingWrites.isEmpty())
+        runAutomaton(WriteAll);
 }
 
 void DeviceSession::writePreset()
@@ -130,13 +134,22 @@ void DeviceSession::dispatchIdle(Input in)
         if (sendRead(tree->getParamNode(ParamTree::Levels, paramIndex)))
             currentState = PollingLevels;
         break;
-    case WriteAll:
+    case WriteAll: {
+        // Only what the files set: a member a file did not hold, or one it refused, keeps
+        // the value the device has.
+        writeAllNodes.clear();
+        for (const Node* node : *tree->subsetToList(ParamTree::Settings)) {
+            if (pendingWrites.contains(node))
+                writeAllNodes.append(node);
+        }
+        pendingWrites.clear();
         paramIndex = 0;
-        if (sendWrite(tree->getParamNode(ParamTree::Settings, paramIndex))) {
+        if (sendNextOfWriteAll()) {
             currentState = WritingAll;
             Q_EMIT bulkTransferChanged(true);
         }
         break;
+    }
     case ReadAll:
         startReadAll();
         break;
@@ -200,7 +213,7 @@ bool DeviceSession::completeRequest()
     case WritingAll:
         checkWriteResponse();
         ++paramIndex;
-        if (sendWrite(tree->getParamNode(ParamTree::Settings, paramIndex)))
+        if (sendNextOfWriteAll())
             return true;
         currentState = Idle;
         Q_EMIT bulkTransferChanged(false);
@@ -343,6 +356,11 @@ bool DeviceSession::sendNextUpdate()
         return false;
     paramIndex = *next;
     return sendWrite(tree->getParamNode(ParamTree::All, paramIndex));
+}
+
+bool DeviceSession::sendNextOfWriteAll()
+{
+    return sendWrite(writeAllNodes.value(paramIndex));
 }
 
 bool DeviceSession::sendNextPluginChunk()

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 class HIDThread;
@@ -16,8 +17,8 @@ class UpdateQueue;
 // The conversation with the device, and the only sender of requests. Keeps one request
 // in flight and lets commands that arrive meanwhile wait their turn; each tick probes
 // the link and, once the device answers, reads every parameter into the tree; writes
-// the parameters the update queue names as they are edited; writes every setting after
-// a load; polls the levels; writes a preset change and reads back what it brought;
+// the parameters the update queue names as they are edited; writes what a settings
+// file set; polls the levels; writes a preset change and reads back what it brought;
 // writes a plugin image and verifies it; sends the service commands.
 // GUI thread only: the worker's answers arrive through the event loop.
 class DeviceSession : public QObject
@@ -77,8 +78,9 @@ public Q_SLOTS:
     // when asked to. Dropped while a request is in flight.
     void tick();
     void readAll();
-    // Every setting of the tree to the device, as after a settings file was loaded.
-    void writeAll();
+    // Writes what a settings file set, in tree order (Write All); a file loaded while the
+    // previous file's Write All still waits for its turn joins it.
+    void writeLoaded(const QList<Node*>& nodes);
     // The preset node changed: write it, then read what the chosen preset holds.
     void writePreset();
     void writePlugin(const QByteArray& image);
@@ -118,6 +120,7 @@ private:
     bool sendRead(const Node* node);
     bool sendWrite(const Node* node);
     bool sendNextUpdate();
+    bool sendNextOfWriteAll();
     bool sendNextPluginChunk();
     bool sendPluginReadBack();
     // Checks the last response; an answer that refuses is logged.
@@ -135,7 +138,9 @@ private:
     QByteArray lastResponse;
     bool connected = false;
     bool readLevels = false;
-    int paramIndex = 0; // within the subset being transferred
+    int paramIndex = 0;               // within the subset being transferred
+    QSet<const Node*> pendingWrites;  // set by files whose Write All has not started
+    QList<const Node*> writeAllNodes; // what the Write All in progress sends, in order
     QByteArray pluginImage;
     int pluginOffset = 0;
     int pluginChunkCount = 0;

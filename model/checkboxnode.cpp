@@ -2,6 +2,7 @@
 
 #include "customcheckbox.h"
 #include "custompushbutton.h"
+#include "settingsjson.h"
 #include "treewidget.h"
 
 CheckBoxNode::CheckBoxNode(const NodeArgs& args, const QString& name, path_segment segment)
@@ -31,11 +32,17 @@ void CheckBoxNode::constructJson(QJsonObject& parent) const
     parent.insert(name, checkBox->isChecked());
 }
 
-void CheckBoxNode::readJson(const QJsonObject& parent)
+void CheckBoxNode::readJson(const QJsonObject& parent, SettingsLoad& load)
 {
     const QJsonValue value = parent.value(name);
-    if (value.isBool())
-        setCheckedSilently(value.toBool());
+    if (value.isUndefined())
+        return;
+    if (!value.isBool()) {
+        load.refuse(this);
+        return;
+    }
+    setCheckedSilently(value.toBool());
+    load.accept(this);
 }
 
 void CheckBoxNode::anchor() {}

@@ -16,7 +16,7 @@ public:
     QByteArray serialize() const override;
     bool deserialize(const QByteArray& data) override;
     void constructJson(QJsonObject& parent) const override;
-    void readJson(const QJsonObject& parent) override;
+    void readJson(const QJsonObject& parent, SettingsLoad& load) override;
     void anchor() override;
 
     void bind(CustomCheckBox* w);

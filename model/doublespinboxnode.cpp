@@ -2,6 +2,7 @@
 
 #include "customdoublespinbox.h"
 #include "customslider.h"
+#include "settingsjson.h"
 #include "treewidget.h"
 #include "volumeslider.h"
 #include "wirevalue.h"
@@ -41,11 +42,19 @@ void DoubleSpinBoxNode::constructJson(QJsonObject& parent) const
     parent.insert(name, spinBox->value());
 }
 
-void DoubleSpinBoxNode::readJson(const QJsonObject& parent)
+// A number beyond the range is refused rather than clamped: the spin box would otherwise
+// send a value the file never held.
+void DoubleSpinBoxNode::readJson(const QJsonObject& parent, SettingsLoad& load)
 {
-    const QJsonValue value = parent.value(name);
-    if (value.isDouble() && std::isfinite(value.toDouble()))
-        setValueSilently(value.toDouble());
+    if (!parent.contains(name))
+        return;
+    double value = 0.0;
+    if (!readJsonNumber(parent, name, params.min, params.max, value)) {
+        load.refuse(this);
+        return;
+    }
+    setValueSilently(value);
+    load.accept(this);
 }
 
 void DoubleSpinBoxNode::anchor() {}

@@ -33,7 +33,7 @@ public:
     // Refuses a NaN or infinite float: the spin box would turn NaN into its maximum.
     bool deserialize(const QByteArray& data) override;
     void constructJson(QJsonObject& parent) const override;
-    void readJson(const QJsonObject& parent) override;
+    void readJson(const QJsonObject& parent, SettingsLoad& load) override;
     void anchor() override;
 
     // The second widget may be null.

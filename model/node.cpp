@@ -1,5 +1,6 @@
 #include "node.h"
 
+#include "settingsjson.h"
 #include "treewidget.h"
 
 #include <QTreeWidgetItem>
@@ -42,14 +43,27 @@ void Node::constructJson(QJsonObject& parent) const
     parent.insert(name, object);
 }
 
-void Node::readJson(const QJsonObject& parent)
+void Node::readJson(const QJsonObject& parent, SettingsLoad& load)
 {
-    const auto it = parent.constFind(name);
-    if (it == parent.constEnd() || !it->isObject())
+    const QJsonValue member = parent.value(name);
+    if (member.isUndefined())
         return;
-    const QJsonObject object = it->toObject();
-    for (Node* child : children)
-        child->readJson(object);
+    if (member.isObject())
+        readChildrenJson(member.toObject(), load);
+    else
+        load.refuse(this);
+}
+
+void Node::readChildrenJson(const QJsonObject& object, SettingsLoad& load)
+{
+    QStringList known;
+    for (Node* child : qAsConst(children)) {
+        if (child->isSetting()) {
+            child->readJson(object, load);
+            known.append(child->name);
+        }
+    }
+    load.refuseOthers(this, object, known);
 }
 
 void Node::anchor() {}

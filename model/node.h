@@ -12,6 +12,7 @@ class QTreeWidgetItem;
 class QWidget;
 class TreeWidget;
 class Node;
+struct SettingsLoad;
 
 // What every node constructor gets; each inner node rebuilds it for its children.
 struct NodeArgs
@@ -35,7 +36,9 @@ public:
     virtual QByteArray serialize() const;
     virtual bool deserialize(const QByteArray& data);
     virtual void constructJson(QJsonObject& parent) const;
-    virtual void readJson(const QJsonObject& parent);
+    // Takes this node's member of a settings-file object, if there is one, and records in
+    // `load` whether it was taken or refused.
+    virtual void readJson(const QJsonObject& parent, SettingsLoad& load);
     virtual void anchor();
 
     QByteArray makePath() const;
@@ -62,6 +65,9 @@ public:
     QString typeTag;
 
 protected:
+    // Hands a settings-file object to the children that take part in the file and refuses
+    // the members none of them takes, so a file sets nothing that is never written.
+    void readChildrenJson(const QJsonObject& object, SettingsLoad& load);
     // Places the node's widget (if any) in column 1 of its row and appends the node to
     // the parameter list, so indices count up in construction order with no gaps.
     void registerParam(const NodeArgs& args, QWidget* widget = nullptr);

@@ -6,6 +6,7 @@
 #include "inputnode.h"
 #include "outputnode.h"
 #include "pluginversionnode.h"
+#include "settingsjson.h"
 
 #include <QJsonObject>
 
@@ -149,13 +150,12 @@ void ParamTree::constructJsonDocument(QJsonDocument& document)
     document.setObject(object);
 }
 
-void ParamTree::readJsonDocument(QJsonDocument& document)
+SettingsLoad ParamTree::readJsonDocument(QJsonDocument& document)
 {
-    if (!document.isObject())
-        return;
-    const QJsonObject object = document.object();
-    for (Node* child : qAsConst(children))
-        child->readJson(object);
+    SettingsLoad load;
+    if (document.isObject())
+        readChildrenJson(document.object(), load);
+    return load;
 }
 
 void ParamTree::bind(CustomDoubleSpinBox* masterSpin, VolumeSlider* masterSlider,

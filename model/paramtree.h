@@ -2,6 +2,7 @@
 
 #include "dacnodes.h"
 #include "node.h"
+#include "settingsjson.h"
 
 #include <QJsonDocument>
 #include <memory>
@@ -71,7 +72,9 @@ public:
     bool verifyPathTree(const QVector<path_tree_item>& otherTree);
 
     void constructJsonDocument(QJsonDocument& document);
-    void readJsonDocument(QJsonDocument& document);
+    // Applies the members a saved file holds; every other member is refused. A document
+    // that is not an object changes nothing.
+    SettingsLoad readJsonDocument(QJsonDocument& document);
 
     void bind(CustomDoubleSpinBox* masterSpin, VolumeSlider* masterSlider,
               CustomComboBox* volumeSourceCombo, CustomComboBox* spdifCableCombo);

@@ -7,7 +7,7 @@ class ParamTreeDialog;
 }
 class TreeWidget;
 
-// Owns the hub; shown and hidden by the main window's "Show Tree" action.
+// Owns the hub; opened, non-modal, from the settings menu's "Parameter Tree…" entry.
 class ParamTreeDialog : public QDialog
 {
     Q_OBJECT

@@ -85,24 +85,43 @@ void PEQNode::constructJson(QJsonObject& parent) const
     parent.insert(name, object);
 }
 
-void PEQNode::readJson(const QJsonObject& parent)
+// Takes what the band takes from the device: a known type and finite numbers, so that a
+// file saved from any band loads back. Only a band that designs to no finite section is
+// refused whole; the device would get a section that is not a filter.
+void PEQNode::readJson(const QJsonObject& parent, SettingsLoad& load)
 {
     const QJsonValue member = parent.value(name);
-    if (!member.isObject())
+    if (member.isUndefined())
         return;
+    if (!member.isObject()) {
+        load.refuse(this);
+        return;
+    }
     const QJsonObject object = member.toObject();
-    const QJsonValue type = object.value(QStringLiteral("Type"));
-    if (!type.isString())
-        return;
+    load.refuseOthers(this, object, {"Type", "Freq", "Q", "Gain", "Coeffs"});
     PEQParams loaded;
-    if (!readJsonNumber(object, QStringLiteral("Freq"), 10.0, 25000.0, loaded.frequency) ||
-        !readJsonNumber(object, QStringLiteral("Q"), 0.5, 50.0, loaded.q) ||
-        !readJsonNumber(object, QStringLiteral("Gain"), -12.0, 12.0, loaded.gain))
+    QStringList bad;
+    if (!peqTypeFromWord(object.value(QStringLiteral("Type")), loaded.type))
+        bad << QStringLiteral("Type");
+    const std::pair<const char*, double*> numbers[] = {
+        {"Freq", &loaded.frequency}, {"Q", &loaded.q}, {"Gain", &loaded.gain}};
+    for (const auto& [key, value] : numbers) {
+        if (!readJsonNumber(object, QLatin1String(key), *value))
+            bad << QLatin1String(key);
+    }
+    for (const QString& key : qAsConst(bad))
+        load.refuse(this, key);
+    if (!bad.isEmpty())
         return;
-    loaded.type = peqTypeFromWord(type.toString());
+    const PEQCoeffs designed = calcPEQCoeffs(loaded);
+    if (!isFinite(designed)) {
+        load.refuse(this);
+        return;
+    }
     params = loaded;
-    coeffs = calcPEQCoeffs(params);
+    coeffs = designed;
     updateFields();
+    load.accept(this);
 }
 
 void PEQNode::anchor() {}

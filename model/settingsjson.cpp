@@ -1,7 +1,10 @@
 #include "settingsjson.h"
 
+#include "node.h"
+
 #include <QJsonValue>
 #include <cmath>
+#include <limits>
 
 namespace {
 
@@ -15,16 +18,44 @@ template <size_t N> QString wordOf(const char* const (&words)[N], uint32_t code)
     return QString::fromLatin1(code < N ? words[code] : words[0]);
 }
 
-template <size_t N> uint32_t codeOf(const char* const (&words)[N], const QString& word)
+template <size_t N> int codeOf(const char* const (&words)[N], const QJsonValue& word)
 {
+    if (!word.isString())
+        return -1;
     for (size_t i = 0; i < N; ++i) {
-        if (word == QLatin1String(words[i]))
-            return uint32_t(i);
+        if (word.toString() == QLatin1String(words[i]))
+            return int(i);
     }
-    return 0;
+    return -1;
 }
 
 } // namespace
+
+void SettingsLoad::refuse(const Node* node, const QString& member)
+{
+    const QString path = settingsPath(node);
+    if (member.isEmpty())
+        refused.append(path);
+    else
+        refused.append(path.isEmpty() ? member : path + QLatin1Char('/') + member);
+}
+
+void SettingsLoad::refuseOthers(const Node* node, const QJsonObject& object,
+                                const QStringList& known)
+{
+    for (auto it = object.constBegin(); it != object.constEnd(); ++it) {
+        if (!known.contains(it.key()))
+            refuse(node, it.key());
+    }
+}
+
+QString settingsPath(const Node* node)
+{
+    QStringList names;
+    for (; node && node->parent; node = node->parent)
+        names.prepend(node->name);
+    return names.join(QLatin1Char('/'));
+}
 
 void iirCoeffsToJson(QJsonObject& object, const IIRCoeffs& coefficients)
 {
@@ -47,14 +78,29 @@ bool readJsonNumber(const QJsonObject& object, QString key, double min, double m
     return true;
 }
 
+bool readJsonNumber(const QJsonObject& object, QString key, double& value)
+{
+    const double most = std::numeric_limits<double>::max();
+    return readJsonNumber(object, std::move(key), -most, most, value);
+}
+
+bool isFinite(const IIRCoeffs& c)
+{
+    return std::isfinite(c.a1) && std::isfinite(c.a2) && std::isfinite(c.b0) &&
+           std::isfinite(c.b1) && std::isfinite(c.b2);
+}
+
 QString xoverTypeWord(XoverType type)
 {
     return wordOf(xoverWords, static_cast<uint32_t>(type));
 }
 
-XoverType xoverTypeFromWord(const QString& word)
+bool xoverTypeFromWord(const QJsonValue& word, XoverType& type)
 {
-    return static_cast<XoverType>(codeOf(xoverWords, word));
+    const int code = codeOf(xoverWords, word);
+    if (code >= 0)
+        type = static_cast<XoverType>(code);
+    return code >= 0;
 }
 
 QString peqTypeWord(PEQType type)
@@ -62,7 +108,10 @@ QString peqTypeWord(PEQType type)
     return wordOf(peqWords, static_cast<uint32_t>(type));
 }
 
-PEQType peqTypeFromWord(const QString& word)
+bool peqTypeFromWord(const QJsonValue& word, PEQType& type)
 {
-    return static_cast<PEQType>(codeOf(peqWords, word));
+    const int code = codeOf(peqWords, word);
+    if (code >= 0)
+        type = static_cast<PEQType>(code);
+    return code >= 0;
 }

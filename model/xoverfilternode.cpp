@@ -5,6 +5,7 @@
 #include "xoverdesign.h"
 
 #include <QTreeWidgetItem>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -27,7 +28,8 @@ QString xoverTypeText(XoverType type)
 
 XoverFilterNode::XoverFilterNode(const NodeArgs& args, const QString& name)
     : Node(args, name, make_path_segment(name == QLatin1String("LP") ? 14 : 15),
-           QStringLiteral("xover"))
+           QStringLiteral("xover")),
+      highPassSlot(name != QLatin1String("LP"))
 {
     typeRow = new QTreeWidgetItem(treeItem);
     typeRow->setText(0, QStringLiteral("Type"));
@@ -36,7 +38,7 @@ XoverFilterNode::XoverFilterNode(const NodeArgs& args, const QString& name)
     NodeArgs own = childArgs(args);
     for (int i = 0; i < 4; ++i)
         blocks[i] = new IIRCoeffsNode(own, QStringLiteral("Block%1").arg(i + 1));
-    params.highpass = name != QLatin1String("LP");
+    params.highpass = highPassSlot;
     coeffs = calcXoverCoeffs(params);
     updateFields();
     registerParam(args);
@@ -65,10 +67,12 @@ bool XoverFilterNode::deserialize(const QByteArray& data)
     xover_repr_t repr;
     std::memcpy(&repr, data.constData(), sizeof repr);
     XoverParams decoded;
-    decoded.highpass = true;
     // A NaN or infinite corner could be neither drawn nor saved and loaded.
     if (!decoded.fromRepr(repr) || !std::isfinite(decoded.frequency))
         return false;
+    // The slot decides the kind of filter, not the device's flag byte: the next design
+    // (from a file or the dialog) must not make a low-pass of the high-pass slot.
+    decoded.highpass = highPassSlot;
     params = decoded;
     coeffs.fromRepr(repr);
     updateFields();
@@ -88,22 +92,38 @@ void XoverFilterNode::constructJson(QJsonObject& parent) const
     parent.insert(name, object);
 }
 
-void XoverFilterNode::readJson(const QJsonObject& parent)
+// Takes what the filter takes from the device: a known type and a finite corner, unless
+// that designs to sections that are not finite. The slot keeps its own high-pass flag.
+void XoverFilterNode::readJson(const QJsonObject& parent, SettingsLoad& load)
 {
     const QJsonValue member = parent.value(name);
-    if (!member.isObject())
+    if (member.isUndefined())
         return;
+    if (!member.isObject()) {
+        load.refuse(this);
+        return;
+    }
     const QJsonObject object = member.toObject();
-    const QJsonValue type = object.value(QStringLiteral("Type"));
-    if (!type.isString())
+    load.refuseOthers(this, object, {"Type", "Freq", "Block1", "Block2", "Block3", "Block4"});
+    XoverParams loaded = params;
+    const bool typeKnown = xoverTypeFromWord(object.value(QStringLiteral("Type")), loaded.type);
+    const bool frequencyRead = readJsonNumber(object, QStringLiteral("Freq"), loaded.frequency);
+    if (!typeKnown)
+        load.refuse(this, QStringLiteral("Type"));
+    if (!frequencyRead)
+        load.refuse(this, QStringLiteral("Freq"));
+    if (!typeKnown || !frequencyRead)
         return;
-    double frequency = 0;
-    if (!readJsonNumber(object, QStringLiteral("Freq"), 10.0, 25000.0, frequency))
+    const XoverCoeffs designed = calcXoverCoeffs(loaded);
+    if (!std::all_of(std::begin(designed.sections), std::end(designed.sections),
+                     [](const IIRCoeffs& section) { return isFinite(section); })) {
+        load.refuse(this);
         return;
-    params.type = xoverTypeFromWord(type.toString());
-    params.frequency = frequency;
-    coeffs = calcXoverCoeffs(params);
+    }
+    params = loaded;
+    coeffs = designed;
     updateFields();
+    load.accept(this);
 }
 
 void XoverFilterNode::anchor() {}
@@ -117,6 +137,7 @@ void XoverFilterNode::setXoverParamsAndCoeffs(const XoverParams& newParams,
                                               const XoverCoeffs& newCoeffs)
 {
     params = newParams;
+    params.highpass = highPassSlot;
     coeffs = newCoeffs;
     updateFields();
 }

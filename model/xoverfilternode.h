@@ -16,7 +16,7 @@ public:
     QByteArray serialize() const override;
     bool deserialize(const QByteArray& data) override;
     void constructJson(QJsonObject& parent) const override;
-    void readJson(const QJsonObject& parent) override;
+    void readJson(const QJsonObject& parent, SettingsLoad& load) override;
     void anchor() override;
 
     void getXoverParams(XoverParams& params);
@@ -26,6 +26,7 @@ public:
     const XoverCoeffs& coefficients() const { return coeffs; }
 
 private:
+    const bool highPassSlot; // "HP"; the parameters' flag always follows it
     QTreeWidgetItem* typeRow = nullptr;
     QTreeWidgetItem* freqRow = nullptr;
     IIRCoeffsNode* blocks[4] = {};

@@ -50,6 +50,10 @@ private:
     }
     DeviceSession& session() { return s->session; }
     Node* param(int i) { return s->tree.getParamNode(ParamTree::All, i); }
+    QByteArray writeOf(int i)
+    {
+        return DeviceProtocol::writeParamRequest(param(i)->makePath(), param(i)->serialize());
+    }
 
     EmulatedProcessor& emu = EmulatedProcessor::instance();
     std::unique_ptr<HeadlessSession> s;
@@ -112,12 +116,21 @@ void TestAutomaton::updatesAndWriteAllAfterALoad()
     for (int i : {39, 40, 40})
         s->queue().enqueue(i);
     QVERIFY(idle());
-    QList<QByteArray> expected;
-    for (int i : {39, 40})
-        expected << DeviceProtocol::writeParamRequest(param(i)->makePath(), param(i)->serialize());
-    QCOMPARE(emu.requestLog(), expected);
+    QCOMPARE(emu.requestLog(), (QList<QByteArray>{writeOf(39), writeOf(40)}));
 
-    // A settings file that sets Analog Output 2 to -33.3 dB, loaded into the tree.
+    // Two files loaded while Read All runs: one Write All after it, of what they set, in
+    // the order of the tree.
+    emu.clearLogs();
+    session().readAll();
+    session().writeLoaded({param(55)});
+    session().writeLoaded({param(39)});
+    QVERIFY(idle());
+    QCOMPARE(emu.requestLog().mid(firmwareParamCount),
+             (QList<QByteArray>{writeOf(39), writeOf(55)}));
+    QCOMPARE(flags(*bulk), (QList<bool>{true, false, true, false}));
+    bulk->clear();
+
+    // A whole settings file that sets Analog Output 2 to -33.3 dB.
     QJsonDocument document;
     s->tree.constructJsonDocument(document);
     QJsonObject root = document.object();
@@ -125,12 +138,11 @@ void TestAutomaton::updatesAndWriteAllAfterALoad()
     output.insert("Volume", -33.3);
     root.insert("Analog Output 2", output);
     document.setObject(root);
-    s->tree.readJsonDocument(document);
 
     // Write All: the settings (persistent, writable, not a level, by the device's own table)
     // in order; the device then holds the tool's values, the loaded one among them.
     emu.clearLogs();
-    session().writeAll();
+    session().writeLoaded(s->tree.readJsonDocument(document).loaded);
     QCOMPARE(session().state(), DeviceSession::WritingAll);
     QVERIFY(idle());
     QCOMPARE(flags(*bulk), (QList<bool>{true, false}));

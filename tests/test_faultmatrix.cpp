@@ -190,10 +190,8 @@ void TestFaultMatrix::matrix()
     clock.start();
     if (reading)
         s->session.readAll();
-    if (op == "writeAll") { // the tree's own settings, saved and loaded again
-        tree->readJsonDocument(document);
-        s->session.writeAll();
-    }
+    if (op == "writeAll") // the tree's own settings, saved and loaded again
+        s->session.writeLoaded(tree->readJsonDocument(document).loaded);
     for (int i : op == "updateBurst" ? burst : QList<int>())
         s->queue().enqueue(i);
     if (plugin)

@@ -20,8 +20,9 @@
 
 namespace {
 
-// The crossover curve of output 3 (the equalizer's sum curve is blue).
+// The crossover curve of output 3 and the equalizer's sum curve.
 const QColor output3Colour(57, 158, 164);
+const QColor sumColour(0x2f, 0x6f, 0xdf);
 
 // What would go on the wire.
 template <typename Repr, typename Coeffs> QByteArray wire(const Coeffs& coeffs)
@@ -112,6 +113,7 @@ private Q_SLOTS:
         frequency->selectAll();
         QTest::keyClicks(frequency, "120");
         QTest::keyClick(frequency, Qt::Key_Return);
+        QCOMPARE(frequency->text(), QStringLiteral("120 Hz"));
         QCOMPARE(f.xoverChanged.count(), 2);
         QCOMPARE(f.queued(), QList<int>{f.tree.getXoverNodes().at(2)->getParamIndex(true)});
         f.xoverNode(2, true)->getXoverParams(hp);
@@ -182,7 +184,7 @@ private Q_SLOTS:
         QCOMPARE(wire<peq_repr_t>((*bands->getPEQNode(1))->coefficients()),
                  wire<peq_repr_t>(calcPEQCoeffs(stored)));
         QCOMPARE(bands->getPEQParams(0).type, PEQType::NONE);
-        QCOMPARE(qRound(f.gainAt(f.eq, Qt::blue, 1000.0) * 100), 600); // the sum curve
+        QCOMPARE(qRound(f.gainAt(f.eq, sumColour, 1000.0) * 100), 600);
     }
 
     void equalizerTitlesAndNoNode()

@@ -112,6 +112,48 @@ private Q_SLOTS:
         QCOMPARE(edit->text(), QStringLiteral("15.0 dB"));
     }
 
+    // A double or triple click, on the number or on the unit, picks the whole number without
+    // the unit, and typing replaces it.
+    void typingOverAClickSelectionReplacesTheNumber_data()
+    {
+        QTest::addColumn<QString>("suffix");
+        QTest::addColumn<int>("clicks");
+        QTest::addColumn<int>("clickedCharacter");
+        QTest::newRow("dB, double click on the digits") << " dB" << 2 << 2;
+        QTest::newRow("dB, triple click on the sign") << " dB" << 3 << 0;
+        QTest::newRow("ms, double click on the unit") << " ms" << 2 << 6;
+        QTest::newRow("Hz, triple click on the unit") << " Hz" << 3 << 6;
+    }
+
+    void typingOverAClickSelectionReplacesTheNumber()
+    {
+        QFETCH(QString, suffix);
+        QFETCH(int, clicks);
+        QFETCH(int, clickedCharacter);
+        CustomDoubleSpinBox sb;
+        sb.setRange(-100, 20000);
+        sb.setDecimals(1);
+        sb.setSuffix(suffix);
+        sb.setValue(-15.0);
+        sb.resize(160, 30);
+        sb.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&sb));
+        auto* edit = sb.findChild<QLineEdit*>();
+        QCOMPARE(edit->text(), "-15.0" + suffix);
+        edit->setCursorPosition(clickedCharacter);
+        const QPoint at =
+            edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center() + QPoint(3, 0);
+        QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, at);
+        QTest::mouseDClick(edit, Qt::LeftButton, Qt::NoModifier, at);
+        if (clicks == 3)
+            QTest::mouseClick(edit, Qt::LeftButton, Qt::NoModifier, at);
+        QCOMPARE(edit->selectedText(), QStringLiteral("-15.0"));
+        QTest::keyClicks(&sb, QStringLiteral("3"));
+        QCOMPARE(edit->text(), "3" + suffix);
+        QTest::keyClick(&sb, Qt::Key_Return);
+        QCOMPARE(sb.value(), 3.0);
+    }
+
     void simplePopupOffersButtons()
     {
         QWidget window;
@@ -182,22 +224,39 @@ private Q_SLOTS:
         QCOMPARE(slider->value(), 923);
 
         // The fader holds what a 0.1 dB box would show, and every move counts from the value
-        // shown, whoever set it (the mouse never came near). Near the top a key step is finer
-        // than 0.1 dB and still moves by 0.1 dB; further down the handle lands on 0.1 dB too.
+        // shown, whoever set it (the mouse never came near). Keys move by 0.5 dB and Page keys
+        // by 3 dB onto round values, wherever the fader's uneven positions fall.
         EditLog log(&vs);
         vs.setValueSilently(-6.04);
         QVERIFY(vs.getValue() == -6.0 && slider->value() == 923);
         QTest::keyClick(slider, Qt::Key_Up);
         vs.setValueSilently(-30.0); // 373
         QTest::keyClick(slider, Qt::Key_PageDown);
-        QCOMPARE(log.log, QStringList({"ask 0.1", "value -5.9", "announce 0.1", "ask -2.3",
-                                       "value -32.3", "announce -2.3"}));
-        QVERIFY(vs.getValue() == -32.3 && slider->value() == 363);
+        QCOMPARE(log.log, QStringList({"ask 0.5", "value -5.5", "announce 0.5", "ask -3",
+                                       "value -33", "announce -3"}));
+        QVERIFY(vs.getValue() == -33.0 && slider->value() == 360);
         // Refused: back where it stood, no value reported.
         log.refuse = true;
         QTest::keyClick(slider, Qt::Key_PageUp);
         QCOMPARE(log.log.size(), 7);
-        QVERIFY(vs.getValue() == -32.3 && slider->value() == 363);
+        QVERIFY(vs.getValue() == -33.0 && slider->value() == 360);
+
+        // The scale in a strip's font: its widest label, "−120" at the bottom, is drawn
+        // at 8 points or more (some 24 pixels wide) and wholly inside the widget.
+        vs.setFont(QFont(QStringLiteral("Roboto"), 10));
+        vs.resize(vs.sizeHint().width(), 300);
+        const QImage image = vs.grab().toImage();
+        const QRgb paper = image.pixel(0, 0);
+        const int scaleRight = slider->x() + slider->getHandleRect().left();
+        int left = image.width(), right = -1;
+        for (int y = image.height() * 3 / 4; y < image.height(); ++y)
+            for (int x = 0; x < scaleRight; ++x)
+                if (qGray(image.pixel(x, y)) < qGray(paper) - 64) {
+                    left = qMin(left, x);
+                    right = qMax(right, x);
+                }
+        QVERIFY(left > 0);
+        QVERIFY(right - left + 1 >= 22);
     }
 
     // Dragging the handle. The handle rests on the box's 0.1 dB, a fraction of a step off

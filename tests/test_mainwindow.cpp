@@ -3,6 +3,9 @@
 #include "testsupport.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMap>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -36,14 +39,15 @@ private Q_SLOTS:
         {
             MainWindow w;
             QVERIFY(darkMode(w)->isChecked() && w.styleSheet().contains(navy));
-            // F12 goes light but leaves the checked entry alone; F11 goes dark.
+            // The keys switch the theme, and the tick shows the one in use.
             w.show();
             QVERIFY(QTest::qWaitForWindowExposed(&w));
-            QTest::keyClick(&w, Qt::Key_F12);
-            QCOMPARE(store.value("theme").toString(), QStringLiteral("light"));
-            QVERIFY(darkMode(w)->isChecked() && !w.styleSheet().contains(navy));
-            QTest::keyClick(&w, Qt::Key_F11);
-            QCOMPARE(store.value("theme").toString(), QStringLiteral("dark"));
+            for (const bool dark : {false, true, true, false}) {
+                QTest::keyClick(&w, dark ? Qt::Key_F11 : Qt::Key_F12);
+                QCOMPARE(store.value("theme").toString(), dark ? "dark" : "light");
+                QCOMPARE(darkMode(w)->isChecked(), dark);
+                QCOMPARE(w.styleSheet().contains(navy), dark);
+            }
         }
         store.setValue("theme", "purple");
         MainWindow w;
@@ -57,13 +61,26 @@ private Q_SLOTS:
         MainWindow w;
         QMenu* menu = w.findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
         QStringList texts;
-        for (QMenu* m : {menu, menu->actions().at(4)->menu()})
-            for (QAction* action : m->actions())
-                texts << action->text();
+        QMap<QString, QAction*> entries;
+        for (QAction* action : menu->actions()) {
+            texts << action->text();
+            entries[action->text()] = action;
+            if (action->menu())
+                for (QAction* inner : action->menu()->actions())
+                    texts << "> " + inner->text();
+        }
         QCOMPARE(texts, QStringList({"   Read All  (F5)", "   Write Plugin", "   Read Levels",
-                                     "   Dark mode", "   Service", "   About", "Reboot",
-                                     "Run Bootloader"}));
+                                     "   Dark mode", QStringLiteral("   Parameter Tree\u2026"),
+                                     "   Service", "> Reboot", "> Run Bootloader", "   About"}));
         QCOMPARE(menu->actions().at(0)->shortcut(), QKeySequence(Qt::Key_F5));
+
+        // The tree opens beside the window, which stays usable.
+        auto* tree = w.findChild<QDialog*>(QStringLiteral("ParamTreeDialog"));
+        QVERIFY(!tree->isVisible());
+        entries.value(QStringLiteral("   Parameter Tree\u2026"))->trigger();
+        QVERIFY(tree->isVisible() && !tree->isModal());
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        tree->close();
 
         // Both DAC pages leave the bar until the device names its DAC; the first show
         // selects the first tab, later ones keep the user's.
@@ -79,37 +96,27 @@ private Q_SLOTS:
         QCOMPARE(tabs->currentIndex(), 2);
     }
 
-    // What the device session reports reaches the window: the indicator, the tree view
-    // locked during Read All, and its questions as message boxes; the menu reaches it.
+    // What the device session does reaches the window: the tree view is locked during
+    // Read All, the menu reaches the session, and its questions come as message boxes.
     void followsTheDeviceSession()
     {
         PrivatePreferences prefs;
-        EmulatedProcessor& emu = freshProcessor();
-        emu.setLatency(std::chrono::milliseconds(1)); // Read All takes long enough to see
+        freshProcessor().setLatency(std::chrono::milliseconds(1)); // Read All takes a while
         MainWindow w;
         TickBlocker ticks;
         w.installEventFilter(&ticks);
         DeviceSession* session = w.session();
-        auto* indicator = w.findChild<QPushButton*>(QStringLiteral("connectButton"));
         auto* hub = w.findChild<QWidget*>(QStringLiteral("paramTree"));
-        QCOMPARE(indicator->text(), QStringLiteral("Connecting"));
-
         session->tick();
         QTRY_COMPARE(session->state(), DeviceSession::ReadingAll);
         QVERIFY(!hub->isEnabled());
-        QCOMPARE(indicator->text(), QStringLiteral("Connected"));
-        QCOMPARE(indicator->styleSheet(), QStringLiteral("border-bottom:2px solid #00ff00;"));
         QTRY_VERIFY_WITH_TIMEOUT(session->isIdle(), 10000);
         QVERIFY(hub->isEnabled());
 
-        emu.unplug();
-        session->tick();
-        QTRY_VERIFY_WITH_TIMEOUT(session->isIdle() && !session->isConnected(), 10000);
-        QCOMPARE(indicator->text(), QStringLiteral("Connecting"));
-        QCOMPARE(indicator->styleSheet(), QStringLiteral("border-bottom:2px solid #ff0000;"));
-
-        QMenu* menu = w.findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly);
-        menu->actions().at(2)->setChecked(true); // Read Levels
+        QMap<QString, QAction*> entries;
+        for (QAction* action : w.findChildren<QAction*>())
+            entries[action->text()] = action;
+        entries.value(QStringLiteral("   Read Levels"))->setChecked(true);
         QVERIFY(session->readsLevels());
         QString question;
         answerNextDialog(
@@ -118,9 +125,60 @@ private Q_SLOTS:
                 static_cast<QMessageBox*>(dialog)->done(QMessageBox::No);
             },
             5000, "QMessageBox");
-        menu->actions().at(4)->menu()->actions().at(0)->trigger(); // Service, Reboot
+        entries.value(QStringLiteral("Reboot"))->trigger();
         QCOMPARE(question, QStringLiteral("Reboot device?"));
         QVERIFY(session->isIdle());
+    }
+
+    // Exactly the page of the DAC the device names shows; none while it is away, and a
+    // reconnect builds the page for what the device reports then. The indicator follows.
+    void dacTabFollowsTheReportedModel()
+    {
+        PrivatePreferences prefs;
+        EmulatedProcessor& emu = freshProcessor();
+        MainWindow w;
+        TickBlocker ticks;
+        w.installEventFilter(&ticks);
+        auto* tabs = w.findChild<QTabWidget*>(QStringLiteral("tabs"));
+        const auto titles = [tabs] {
+            QStringList out;
+            for (int i = 0; i < tabs->count(); ++i)
+                out << tabs->tabText(i);
+            return out;
+        };
+        const QStringList always{"Outputs", "Inputs", "Routing", "Remote"};
+        const struct
+        {
+            QByteArray model; // as the device reports it
+            QStringList tabs;
+        } steps[] = {{"SABRE", always + QStringList{"DAC"}},
+                     {"AK449X", always + QStringList{"AK449X"}},
+                     {"", always},
+                     {"SABRE", always + QStringList{"DAC"}}};
+        auto* indicator = w.findChild<QPushButton*>(QStringLiteral("connectButton"));
+        const auto shows = [indicator](const char* text, const char* colour) {
+            return indicator->text() == QLatin1String(text) &&
+                   indicator->styleSheet() ==
+                       QStringLiteral("border-bottom:2px solid %1;").arg(colour);
+        };
+        DeviceSession* session = w.session();
+        for (const auto& step : steps) {
+            emu.unplug();
+            ticks.tick(&w);
+            QTRY_VERIFY(sessionIdle(*session) && !session->isConnected());
+            QVERIFY(&step == steps || shows("Connecting", "#ff0000")); // once it was connected
+            ticks.tick(&w);
+            QCOMPARE(titles(), always);
+            QTRY_VERIFY(sessionIdle(*session));
+            emu.setValue(12, step.model.leftJustified(32, '\0')); // DAC Model
+            emu.plugIn();
+            ticks.tick(&w);
+            QTRY_VERIFY_WITH_TIMEOUT(sessionIdle(*session) && session->isConnected(), 10000);
+            QVERIFY(shows("Connected", "#00ff00"));
+            ticks.tick(&w);
+            QCOMPARE(titles(), step.tabs);
+            QTRY_VERIFY(sessionIdle(*session));
+        }
     }
 };
 

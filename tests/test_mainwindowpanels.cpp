@@ -1,14 +1,24 @@
 #include "channelcontrol.h"
 #include "customcheckbox.h"
+#include "customcombobox.h"
+#include "customdoublespinbox.h"
 #include "doublespinboxnode.h"
+#include "inputnode.h"
+#include "labelledgroupbox.h"
 #include "linkexchange.h"
 #include "mainwindow.h"
 #include "outputnode.h"
 #include "paramtree.h"
+#include "peqdesign.h"
 #include "testsupport.h"
 #include "treewidget.h"
+#include "volumeslider.h"
 #include "wirevalue.h"
+#include "xoverdesign.h"
 
+#include <QAccessible>
+#include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -17,10 +27,12 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
 #include <QSlider>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 #include <csignal>
@@ -60,6 +72,92 @@ QString presetsDir(const QString& marker = QString())
     return settings.value(QStringLiteral("lastPresetsDir")).toString();
 }
 
+QString accessibleName(QWidget* widget)
+{
+    return QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name);
+}
+
+// What a screen reader can tell of a strip: every control it can reach (what Tab stops at,
+// and the level meter), by name, in the strip's order.
+QList<QWidget*> controlsOf(ChannelControl* strip)
+{
+    QList<QWidget*> controls;
+    for (QWidget* w : strip->findChildren<QWidget*>()) {
+        const bool tabStop = (w->focusPolicy() & Qt::TabFocus) && !w->focusProxy();
+        if ((tabStop || w->inherits("VolumeMeter")) && w->isVisibleTo(strip))
+            controls << w;
+    }
+    return controls;
+}
+
+double luminance(QRgb pixel)
+{
+    const auto linear = [](int channel) {
+        const double c = channel / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(qRed(pixel)) + 0.7152 * linear(qGreen(pixel)) +
+           0.0722 * linear(qBlue(pixel));
+}
+
+double contrast(QRgb a, QRgb b)
+{
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// What focusing a control changed must be a frame around it: closed (the middle half of
+// each side drawn: corners may be rounded), standing out from what surrounds it by 3:1 or
+// more, and not a fill such as selected text alone (its colour across at most half of its
+// middle lines). The images show the control with a margin of its window around it.
+QString focusFrameFault(const QImage& before, const QImage& after)
+{
+    const auto changed = [&](QPoint p) { return before.pixel(p) != after.pixel(p); };
+    QRect box;
+    for (int y = 0; y < before.height(); ++y)
+        for (int x = 0; x < before.width(); ++x)
+            if (changed({x, y}))
+                box |= QRect(x, y, 1, 1);
+    if (box.width() < 8 || box.height() < 8)
+        return QStringLiteral("no frame");
+    const auto share = [&](QPoint from, QPoint step, int count) {
+        int n = 0;
+        for (int i = 0; i < count; ++i)
+            n += changed(from + i * step);
+        return double(n) / count;
+    };
+    const int w = box.width(), h = box.height();
+    struct Side
+    {
+        QPoint from, step;
+        int length;
+        QPoint outwards;
+    };
+    const Side sides[] = {{box.topLeft() + QPoint(w / 4, 0), {1, 0}, w / 2, {0, -1}},
+                          {box.bottomLeft() + QPoint(w / 4, 0), {1, 0}, w / 2, {0, 1}},
+                          {box.topLeft() + QPoint(0, h / 4), {0, 1}, h / 2, {-1, 0}},
+                          {box.topRight() + QPoint(0, h / 4), {0, 1}, h / 2, {1, 0}}};
+    for (const Side& side : sides) {
+        if (share(side.from, side.step, side.length) < 0.9)
+            return QStringLiteral("open frame");
+        const QPoint middle = side.from + side.length / 2 * side.step;
+        const double ratio = contrast(after.pixel(middle), after.pixel(middle + side.outwards));
+        if (ratio < 3.0)
+            return QStringLiteral("%1:1 against its surroundings").arg(ratio, 0, 'f', 1);
+    }
+    const QRgb frame = after.pixel(sides[0].from);
+    const auto filled = [&](QPoint from, QPoint step, int count) {
+        int n = 0;
+        for (int i = 0; i < count; ++i)
+            n += after.pixel(from + i * step) == frame;
+        return double(n) / count;
+    };
+    if (filled({box.left(), box.center().y()}, {1, 0}, w) > 0.5 ||
+        filled({box.center().x(), box.top()}, {0, 1}, h) > 0.5)
+        return QStringLiteral("filled, not framed");
+    return QString();
+}
+
 } // namespace
 
 class TestMainWindowPanels : public QObject
@@ -96,10 +194,7 @@ private Q_SLOTS:
         QCOMPARE(headers, QStringList({"Input 1", "Input 2"}));
 
         // Renaming output 3 through its title: 20 typed characters keep 16.
-        ChannelControl* third = nullptr;
-        for (ChannelControl* strip : w->findChildren<ChannelControl*>())
-            if (strip->title() == QStringLiteral("  Output 3  "))
-                third = strip;
+        ChannelControl* third = stripTitled(QStringLiteral("  Output 3  "));
         answerNextDialog([](QWidget* dialog) {
             auto* input = qobject_cast<QInputDialog*>(dialog);
             QCOMPARE(input->windowTitle(), QStringLiteral("Output 3"));
@@ -114,6 +209,373 @@ private Q_SLOTS:
         for (QLabel* label : w->findChildren<QLabel*>())
             renamed += label->text() == QStringLiteral("Front left tweet");
         QCOMPARE(renamed, 2); // routing table and subwoofer table
+
+        // With the label full, what is typed at the start or in the middle stays where it was
+        // typed, the cursor behind it, and the end gives way.
+        QStringList typed;
+        answerNextDialog([&typed](QWidget* dialog) {
+            auto* input = qobject_cast<QInputDialog*>(dialog);
+            QLineEdit* editor = input->findChild<QLineEdit*>();
+            QTest::keyClick(editor, Qt::Key_Home);
+            QTest::keyClicks(editor, QStringLiteral("AB"));
+            typed << QStringLiteral("%1|%2").arg(editor->text().left(editor->cursorPosition()),
+                                                 editor->text().mid(editor->cursorPosition()));
+            for (int i = 0; i < 4; ++i)
+                QTest::keyClick(editor, Qt::Key_Right);
+            QTest::keyClicks(editor, QStringLiteral("-"));
+            typed << QStringLiteral("%1|%2").arg(editor->text().left(editor->cursorPosition()),
+                                                 editor->text().mid(editor->cursorPosition()));
+            input->accept();
+        });
+        QTest::mousePress(third, Qt::LeftButton, Qt::NoModifier, QPoint(20, 40));
+        QTRY_COMPARE(typed, QStringList({"AB|Front left twe", "ABFron-|t left tw"}));
+        QTRY_COMPARE(third->title(), QStringLiteral("  ABFron-t left tw  "));
+    }
+
+    // Reboot and bootloader start only on a deliberate Yes: Return, like Escape, answers No.
+    void serviceCommandsAreNotConfirmedByEnter()
+    {
+        TickBlocker ticks;
+        w->installEventFilter(&ticks);
+        QTRY_VERIFY(w->session()->isIdle());
+        emu.clearLogs();
+        QMenu* service = nullptr;
+        for (QMenu* menu : w->findChildren<QMenu*>())
+            if (menu->title() == QStringLiteral("   Service"))
+                service = menu;
+        QStringList asked;
+        for (QAction* command : service->actions()) {
+            for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
+                answerNextDialog(
+                    [&asked, key](QWidget* dialog) {
+                        auto* box = static_cast<QMessageBox*>(dialog);
+                        // Where a user's key goes: the focused button.
+                        QWidget* focused = box->focusWidget();
+                        const bool onNo = box->defaultButton() == box->button(QMessageBox::No) &&
+                                          focused == box->button(QMessageBox::No);
+                        asked << box->text() + (onNo ? "" : " (not on No)");
+                        QTest::keyClick(focused ? focused : box, key);
+                    },
+                    5000, "QMessageBox");
+                command->trigger();
+            }
+        }
+        QCOMPARE(asked, QStringList({"Reboot device?", "Reboot device?", "Reboot device?",
+                                     "Run bootloader?", "Run bootloader?", "Run bootloader?"}));
+        QTest::qWait(50);
+        QVERIFY(w->session()->isIdle());
+        QCOMPARE(emu.requestLog(), QList<QByteArray>());
+        QCOMPARE(emu.rebootCount() + emu.bootloaderCount(), 0);
+    }
+
+    // Each strip's controls say which channel and what they do, distinct within the strip;
+    // the fader and the meter read in dB. A renamed output renames its controls, and its
+    // routing and subwoofer boxes.
+    void accessibleNamesAndValues_data()
+    {
+        QTest::addColumn<QString>("strip");
+        QTest::addColumn<QStringList>("names");
+        QTest::addColumn<QStringList>("values");
+        QTest::newRow("output") << "  Output 3  "
+                                << QStringList{"Output 3 group",       "Output 3 volume fader",
+                                               "Output 3 level meter", "Output 3 volume",
+                                               "Output 3 mute",        "Output 3 invert",
+                                               "Output 3 delay",       "Output 3 crossover",
+                                               "Output 3 equalizer"}
+                                << QStringList{"Output 3 volume fader: -12.5 dB (-12.5)",
+                                               "Output 3 level meter: -18.0 dB (-18)",
+                                               "Output 3 volume: -12.5 (-12.5)",
+                                               "Output 3 delay: 1.25 (1.25)"};
+        QTest::newRow("input") << "  Input 2  "
+                               << QStringList{"Input 2 volume fader", "Input 2 level meter",
+                                              "Input 2 volume", "Input 2 mute", "Input 2 equalizer"}
+                               << QStringList{"Input 2 volume fader: -12.5 dB (-12.5)",
+                                              "Input 2 level meter: -18.0 dB (-18)",
+                                              "Input 2 volume: -12.5 (-12.5)"};
+        QTest::newRow("master") << "  Master  "
+                                << QStringList{"Master volume fader", "Master volume",
+                                               "Master S/PDIF cable"}
+                                << QStringList{"Master volume fader: -12.5 dB (-12.5)",
+                                               "Master volume: -12.5 (-12.5)"};
+    }
+    void accessibleNamesAndValues()
+    {
+        QFETCH(QString, strip);
+        QFETCH(QStringList, names);
+        QFETCH(QStringList, values);
+        ChannelControl* control = stripTitled(strip);
+        auto* fader = control->findChild<VolumeSlider*>(QStringLiteral("volumeSlider"));
+        fader->setValueSilently(-12.5);
+        fader->setLevelSilently(-18.04);
+        control->findChild<CustomDoubleSpinBox*>(QStringLiteral("volume"))->setValueSilently(-12.5);
+        control->findChild<CustomDoubleSpinBox*>(QStringLiteral("delay"))->setValueSilently(1.25);
+
+        QStringList readNames, readValues;
+        for (QWidget* c : controlsOf(control)) {
+            QAccessibleInterface* a = QAccessible::queryAccessibleInterface(c);
+            readNames << a->text(QAccessible::Name);
+            if (QAccessibleValueInterface* value = a->valueInterface())
+                readValues << QStringLiteral("%1: %2 (%3)")
+                                  .arg(readNames.last(), a->text(QAccessible::Value))
+                                  .arg(value->currentValue().toDouble());
+        }
+        QCOMPARE(readNames, names);
+        QCOMPARE(readValues, values);
+
+        if (strip != QLatin1String("  Output 3  "))
+            return;
+        w->getParamTree()->getOutputNode(2)->setLabel(QStringLiteral("Tweeter L"));
+        readNames.clear();
+        for (QWidget* c : controlsOf(control))
+            readNames << accessibleName(c);
+        QCOMPARE(readNames, names.replaceInStrings("Output 3", "Tweeter L"));
+        QStringList boxes;
+        for (auto* box : w->findChildren<CustomCheckBox*>())
+            if (accessibleName(box).startsWith(QLatin1String("Tweeter L")))
+                boxes << accessibleName(box);
+        boxes.sort();
+        QCOMPARE(boxes, QStringList({"Tweeter L from Input 1", "Tweeter L from Input 2",
+                                     "Tweeter L group", "Tweeter L subwoofer channel"}));
+    }
+
+    // Tab walks strip by strip, top to bottom, and reaches the master strip (right of the
+    // tabs) after the last output, then the top bar again.
+    void tabOrder_data()
+    {
+        QTest::addColumn<int>("tab");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QStringList>("visits");
+        QTest::newRow("output strip")
+            << 0 << "Output 2 group"
+            << QStringList{"Output 2 volume fader", "Output 2 volume", "Output 2 mute",
+                           "Output 2 invert",       "Output 2 delay",  "Output 2 crossover",
+                           "Output 2 equalizer",    "Output 3 group"};
+        QTest::newRow("last output to master")
+            << 0 << "Output 8 equalizer"
+            << QStringList{"Master volume fader", "Master volume", "Master S/PDIF cable", "Preset"};
+        QTest::newRow("input strip") << 1 << "Input 1 volume fader"
+                                     << QStringList{"Input 1 volume", "Input 1 mute",
+                                                    "Input 1 equalizer", "Input 2 volume fader"};
+    }
+    void tabOrder()
+    {
+        QFETCH(int, tab);
+        QFETCH(QString, from);
+        QFETCH(QStringList, visits);
+        activate();
+        w->findChild<QTabWidget*>(QStringLiteral("tabs"))->setCurrentIndex(tab);
+        named(from)->setFocus(Qt::TabFocusReason);
+        QStringList visited;
+        while (visited.size() < visits.size()) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            visited << accessibleName(QApplication::focusWidget());
+        }
+        QCOMPARE(visited, visits);
+    }
+
+    // Arrow keys move a fader by half a decibel, Page keys by three, onto round values. Each
+    // press counts from where the fader stands: the device moved output 1 from -30 to -6 dB
+    // since the mouse last passed over it, and grouped output 2 moves by the press alone.
+    void faderFromTheKeyboard_data()
+    {
+        QTest::addColumn<QList<int>>("keys");
+        QTest::addColumn<double>("volume");
+        QTest::newRow("Up") << QList<int>{Qt::Key_Up} << -5.5;
+        QTest::newRow("Down") << QList<int>{Qt::Key_Down} << -6.5;
+        QTest::newRow("PageUp") << QList<int>{Qt::Key_PageUp} << -3.0;
+        QTest::newRow("PageDown") << QList<int>{Qt::Key_PageDown} << -9.0;
+        QTest::newRow("Up Up PageUp") << QList<int>{Qt::Key_Up, Qt::Key_Up, Qt::Key_PageUp} << -3.0;
+        QTest::newRow("End") << QList<int>{Qt::Key_End} << 3.0;
+    }
+    void faderFromTheKeyboard()
+    {
+        QFETCH(QList<int>, keys);
+        QFETCH(double, volume);
+        activate();
+        for (const char* strip : {"  Output 1  ", "  Output 2  "})
+            stripTitled(strip)
+                ->findChild<CustomCheckBox*>(QStringLiteral("group"))
+                ->setChecked(true);
+        setVolume(1, -10.0);
+        setVolume(0, -30.0);
+        QWidget* fader = named("Output 1 volume fader");
+        QEvent enter(QEvent::Enter);
+        QApplication::sendEvent(fader, &enter);
+        setVolume(0, -6.0);
+
+        fader->setFocus(Qt::TabFocusReason);
+        for (int key : keys)
+            QTest::keyClick(fader, Qt::Key(key));
+        QCOMPARE(volumeNode(0)->value(), volume); // what the device is sent
+        QCOMPARE(volumeNode(1)->value(), -10.0 + (volume + 6.0));
+    }
+
+    // The label editor, the strip's dialogs and the top bar's popups open and close from the
+    // keyboard; a dialog opens on the fields of the strip it was opened from.
+    void dialogsFromTheKeyboard()
+    {
+        activate();
+        QString editorTitle;
+        answerNextDialog([&editorTitle](QWidget* dialog) {
+            editorTitle = dialog->windowTitle();
+            QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        named("Output 4 volume")->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F2);
+        QCOMPARE(editorTitle, QStringLiteral("Output 4"));
+        QVERIFY(!QApplication::activeModalWidget());
+
+        auto* input = w->findChild<QComboBox*>(QStringLiteral("inputSourceValue"));
+        input->setFocus(Qt::TabFocusReason);
+        const int before = input->currentIndex();
+        QTest::keyClick(input, Qt::Key_Space);
+        QTRY_COMPARE(QApplication::focusWidget()->property("itemIndex").toInt(), before);
+        QTest::keyClick(QApplication::focusWidget(), before == 0 ? Qt::Key_Down : Qt::Key_Up);
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(input->currentIndex(), before == 0 ? 1 : before - 1);
+        QVERIFY(!QApplication::activePopupWidget());
+
+        const QList<std::tuple<QString, QString, QString>> dialogs{
+            {"Output 4 crossover", "Output 4 highpass type", "Output 4 highpass frequency"},
+            {"Output 4 equalizer", "Analog Output 4 EQ 1 type", "Analog Output 4 EQ 1 frequency"}};
+        for (const auto& [button, field, next] : dialogs) {
+            activate();
+            named(button)->setFocus(Qt::TabFocusReason);
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+            QWidget* opened = named(field)->window();
+            QVERIFY(opened->isVisible());
+            QCOMPARE(accessibleName(opened->focusWidget()), field);
+            QTest::keyClick(opened->focusWidget(), Qt::Key_Tab);
+            QCOMPARE(accessibleName(opened->focusWidget()), next);
+            QTest::keyClick(opened->focusWidget(), Qt::Key_Escape);
+            QVERIFY(!opened->isVisible());
+        }
+    }
+
+    // A focused control shows a frame in both themes: the controls of a strip, the top bar,
+    // the tabs and a filter dialog's fields.
+    void focusFrames_data()
+    {
+        QTest::addColumn<bool>("dark");
+        QTest::newRow("light") << false;
+        QTest::newRow("dark") << true;
+    }
+    void focusFrames()
+    {
+        QFETCH(bool, dark);
+        dark ? w->reloadStyleblue() : w->reloadStyle();
+        w->resize(1600, 1000); // room for every strip's minimum height
+        QList<QWidget*> controls = controlsOf(stripTitled(QStringLiteral("  Output 2  ")));
+        for (const char* name : {"Preset", "Save", "Settings", "Outputs", "Master S/PDIF cable"})
+            controls << named(name);
+        w->getParamTree()->getOutputNode(0)->clickXoverButton();
+        for (const char* name :
+             {"Output 1 highpass type", "Output 1 highpass frequency", "Output 1 show response"})
+            controls << named(name);
+        QStringList faults;
+        for (QWidget* control : qAsConst(controls)) {
+            if (control->inherits("VolumeMeter"))
+                continue;
+            QWidget* window = control->window();
+            QApplication::setActiveWindow(window);
+            QVERIFY(QTest::qWaitForWindowActive(window));
+            const QRect area(control->mapTo(window, QPoint(-4, -4)), control->size() + QSize(8, 8));
+            if (QWidget* focused = QApplication::focusWidget())
+                focused->clearFocus(); // its frame may reach into the margin
+            const QImage before = window->grab(area).toImage();
+            control->setFocus(Qt::TabFocusReason);
+            const QString fault = focusFrameFault(before, window->grab(area).toImage());
+            if (!fault.isEmpty())
+                faults << accessibleName(control) + ": " + fault;
+        }
+        QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
+    }
+
+    // Eight labels as wide as labels get keep the window and the crossover dialog within a
+    // 1366 x 768 screen, in both themes: titles are cut short, with the whole label as
+    // their tool tip; a label that fits is shown whole.
+    void longLabelsKeepTheWindowOnALaptopScreen()
+    {
+        const QString widest(16, QLatin1Char('W'));
+        for (int i = 0; i < 8; ++i)
+            w->getParamTree()->getOutputNode(i)->setLabel(i == 7 ? QStringLiteral("Sub") : widest);
+        // Opened after the labels came, as when the device names its outputs first.
+        auto* crossover = w->findChild<QDialog*>(QStringLiteral("CrossoverDialog"));
+        auto* equalizer = w->findChild<QDialog*>(QStringLiteral("EqualizerDialog"));
+        w->getParamTree()->getOutputNode(0)->clickXoverButton();
+        w->getParamTree()->getOutputNode(0)->clickPeqButton();
+        for (const bool dark : {false, true}) {
+            if (dark)
+                w->reloadStyleblue();
+            QCoreApplication::processEvents(); // lays the windows out anew
+            for (QWidget* window : QList<QWidget*>{w.get(), crossover, equalizer})
+                QVERIFY2(window->minimumSizeHint().width() <= 1280,
+                         qPrintable(window->objectName()));
+            // The output strips and the crossover dialog's outputs.
+            int elided = 0, whole = 0;
+            for (LabelledGroupBox* box : w->findChildren<LabelledGroupBox*>()) {
+                const QString title = box->title();
+                if (box->toolTip() == widest) {
+                    elided += box->minimumSizeHint().width() <= box->sizeHint().width() &&
+                              title.startsWith(QStringLiteral("  W")) &&
+                              title.endsWith(QStringLiteral("\u2026  ")) &&
+                              title.size() < widest.size() + 4;
+                } else {
+                    whole += title == QStringLiteral("  Sub  ") && box->toolTip().isEmpty();
+                }
+            }
+            QCOMPARE(elided, 14);
+            QCOMPARE(whole, 2);
+        }
+    }
+
+    // Both filter dialogs close from their own Close button as well as with Escape. Every
+    // dialog, message box and input box shows the window's font, not the system's.
+    void dialogsCloseAndShareTheWindowsFont()
+    {
+        OutputNode* output = w->getParamTree()->getOutputNode(1);
+        QStringList fonts;
+        const auto fontOf = [](QWidget* widget) {
+            return QStringLiteral("%1 %2")
+                .arg(widget->font().family())
+                .arg(widget->font().pointSize());
+        };
+        for (const char* name : {"CrossoverDialog", "EqualizerDialog"}) {
+            auto* dialog = w->findChild<QDialog*>(QLatin1String(name));
+            for (const bool escape : {false, true}) {
+                if (dialog->objectName() == QLatin1String("CrossoverDialog"))
+                    output->clickXoverButton();
+                else
+                    output->clickPeqButton();
+                QVERIFY(dialog->isVisible());
+                QPushButton* close =
+                    dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Close);
+                QVERIFY(close);
+                if (escape)
+                    QTest::keyClick(dialog, Qt::Key_Escape);
+                else
+                    close->click();
+                QVERIFY(!dialog->isVisible());
+            }
+            fonts << fontOf(dialog->findChild<QComboBox*>());
+        }
+        w->onActionAboutTriggered(false);
+        fonts << fontOf(
+            w->findChild<QDialog*>(QStringLiteral("AboutDialog"))->findChild<QLabel*>());
+
+        // A message box, the label editor's input box and a file dialog: their text.
+        const auto record = [&fonts, fontOf](QWidget* dialog) {
+            fonts << fontOf(dialog->findChild<QLabel*>());
+            static_cast<QDialog*>(dialog)->reject();
+        };
+        answerNextDialog(record, 5000, "QMessageBox");
+        w->confirm(QStringLiteral("Reboot device?"));
+        answerNextDialog(record, 5000, "QInputDialog");
+        QTest::mousePress(stripTitled(QStringLiteral("  Output 1  ")), Qt::LeftButton,
+                          Qt::NoModifier, QPoint(20, 20));
+        answerNextDialog(record, 5000, "QFileDialog");
+        click("saveButton");
+        QCOMPARE(fonts, QVector<QString>(6, QStringLiteral("Roboto 10")).toList());
     }
 
     void stripButtonsOpenTheDialogs()
@@ -133,6 +595,12 @@ private Q_SLOTS:
         const auto boxes = w->findChild<QDialog*>("CrossoverDialog")->findChildren<QGroupBox*>();
         QVERIFY(std::any_of(boxes.begin(), boxes.end(),
                             [](QGroupBox* box) { return box->title() == "  Mid L  "; }));
+        // Their fields are named after the label too.
+        QCOMPARE(named("Mid L highpass frequency")->window(),
+                 w->findChild<QDialog*>("CrossoverDialog"));
+        QCOMPARE(named("Mid L EQ 2 frequency")->window(), equalizer);
+        w->getParamTree()->getInputNode(0)->clickPeqButton();
+        QCOMPARE(named("Digital Input 1 EQ 2 frequency")->window(), equalizer);
         hub()->clearQueueOfUpdates();
         auto* gain = equalizer->findChildren<QDoubleSpinBox*>().last();
         gain->setFocus();
@@ -189,7 +657,7 @@ private Q_SLOTS:
         QWidget* fader = strips[0]->findChild<QSlider*>(QStringLiteral("slider"));
         QCOMPARE(QApplication::focusWidget(), fader);
         QTest::keyClick(fader, Qt::Key_Up);
-        QTRY_COMPARE(processor(), (QList<float>{-9.9f, -9.9f, 3.0f}));
+        QTRY_COMPARE(processor(), (QList<float>{-9.5f, -9.5f, 3.0f}));
 
         strips[2]->findChild<QCheckBox*>(QStringLiteral("group"))->click();
         QTRY_VERIFY(w->session()->isIdle());
@@ -199,7 +667,7 @@ private Q_SLOTS:
         QCOMPARE(shown(), before);
         QTest::qWait(50);
         QVERIFY(requestsOf(0x02).isEmpty());
-        QCOMPARE(processor(), (QList<float>{-9.9f, -9.9f, 3.0f}));
+        QCOMPARE(processor(), (QList<float>{-9.5f, -9.5f, 3.0f}));
     }
 
     void saveThroughTheButton()
@@ -238,8 +706,9 @@ private Q_SLOTS:
     }
 
     // The window shows a loaded file at once, then writes the settings one request each
-    // with the tree view disabled until the last.
-    void loadAppliesAndWritesEverySetting()
+    // with the tree view disabled until the last. Members a saved file never holds are
+    // refused by name: the window keeps showing what the device holds.
+    void loadAppliesAndWritesWhatTheFileSets()
     {
         ParamTree* tree = w->getParamTree();
         QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
@@ -267,6 +736,102 @@ private Q_SLOTS:
         QCOMPARE(requestsOf(0x02).size(), tree->subsetToList(ParamTree::Settings)->size());
         QCOMPARE(emu.value(volumeIndex).toHex(), volume->serialize().toHex());
         QCOMPARE(readFile(path), QJsonDocument(root).toJson()); // a load leaves the file alone
+
+        // Every member that Write All does not send, set away from the device's value, and
+        // one delay: only the delay is written, to the preset the device is in.
+        const QJsonObject unwritten{
+            {"Preset", "3"},
+            {"Preset Source", "Switch"},
+            {"Master Volume", -20},
+            {"Volume Source", "Pot"},
+            {"Subwoofer Volume", 5},
+            {"Subwoofer Mode", "Parametric"},
+            {"SPDIF Cable", "Coaxial"},
+            {"Input Source", "USB"},
+            {"Auto Input", true},
+            {"RC Screen", "Rotated"},
+            {"Analog Output 3", QJsonObject{{"Subwoofer Channel", true}, {"Delay", 2.5}}}};
+        writeFile(path, QJsonDocument(unwritten).toJson());
+        emu.clearLogs();
+        QString message;
+        answerFileDialog(path);
+        answerMessageBox(&message);
+        click("loadButton");
+        QTRY_VERIFY(w->session()->isIdle() && !message.isEmpty());
+        QStringList lines = message.split(QLatin1Char('\n'));
+        QCOMPARE(lines.takeFirst(), QStringLiteral("Error: can't load settings."));
+        std::sort(lines.begin(), lines.end());
+        QCOMPARE(lines, QStringList({"Analog Output 3/Subwoofer Channel", "Auto Input",
+                                     "Input Source", "Master Volume", "Preset", "Preset Source",
+                                     "RC Screen", "SPDIF Cable", "Subwoofer Mode",
+                                     "Subwoofer Volume", "Volume Source"}));
+        const int delayIndex = 37 + 16 * 2 + 13;
+        QCOMPARE(requestsOf(0x02), QList<QByteArray>({hex("02 03 820308 00002040")})); // 2.5 ms
+        QCOMPARE(emu.value(0), hex("00")); // still the first preset
+        for (Node* node : *tree->subsetToList(ParamTree::All)) {
+            if (!node->readOnly)
+                QCOMPARE(node->serialize().toHex(), emu.value(node->paramIndex).toHex());
+        }
+        QCOMPARE(emu.value(delayIndex), hex("00002040"));
+    }
+
+    // What the device holds beyond the editors' limits saves and loads back as it was: an EQ
+    // band at +15 dB, a filter index none of the options stands for, and a high-pass slot
+    // whose flag byte said low-pass (the slot designs a high-pass all the same). A member a
+    // hand edit put out of range is named, and only it is not sent.
+    void savedFileLoadsBackAsTheDeviceHeldIt()
+    {
+        const int sabreFilter = 17, hpIndex = 43, eqIndex = 61, volumeIndex = 55;
+        const PEQParams loud{PEQType::PEAK, 1000.0, 15.0, 1.0};
+        peq_repr_t band{};
+        loud.toRepr(band);
+        calcPEQCoeffs(loud).toRepr(band);
+        const QByteArray loudBand(reinterpret_cast<const char*>(&band), sizeof band);
+        // BW_12, flag 0, 100 Hz, unity sections.
+        const QByteArray unity = hex("00000000 00000000 00000001 00000000 00000000");
+        emu.setValue(hpIndex, hex("02 00 0000c842") + unity.repeated(4));
+        emu.setValue(eqIndex, loudBand);
+        emu.setValue(sabreFilter, hex("09"));
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
+        auto* filter = w->findChild<CustomComboBox*>(QStringLiteral("sabreFilterSettingsValue"));
+        QCOMPARE(filter->currentText(), QStringLiteral("Unknown (9)"));
+
+        const QString path = dir.filePath(QStringLiteral("held.json"));
+        answerFileDialog(path);
+        click("saveButton");
+        // Back to the factory values, but the high-pass slot's flag byte still says low-pass.
+        for (int i : {sabreFilter, eqIndex})
+            emu.setValue(i, firmwareParamInitialValue(firmwareParams[i]));
+        emu.setValue(hpIndex, hex("00 00 00002041") + unity.repeated(4));
+        w->on_actionRead_All_triggered();
+        QTRY_VERIFY(w->session()->isIdle() && filter->currentIndex() == 0);
+        QJsonObject root = QJsonDocument::fromJson(readFile(path)).object();
+        QJsonObject output = root.value("Analog Output 2").toObject();
+        output.insert("Volume", 50);
+        root.insert("Analog Output 2", output);
+        writeFile(path, QJsonDocument(root).toJson());
+
+        emu.clearLogs();
+        QString message;
+        answerFileDialog(path);
+        answerMessageBox(&message);
+        click("loadButton");
+        QTRY_VERIFY(w->session()->isIdle() && !message.isEmpty());
+        QCOMPARE(message, QStringLiteral("Error: can't load settings.\nAnalog Output 2/Volume"));
+        QCOMPARE(emu.value(eqIndex).toHex(), loudBand.toHex());
+        QCOMPARE(emu.value(sabreFilter), hex("09"));
+        QCOMPARE(filter->currentText(), QStringLiteral("Unknown (9)"));
+        const XoverParams highPass{XoverType::BW_12, true, 100.0};
+        xover_repr_t hp{};
+        highPass.toRepr(hp);
+        calcXoverCoeffs(highPass).toRepr(hp);
+        QCOMPARE(emu.value(hpIndex).left(2), hex("02 01"));
+        QCOMPARE(emu.value(hpIndex), QByteArray(reinterpret_cast<const char*>(&hp), sizeof hp));
+        QCOMPARE(emu.value(volumeIndex), hex("00000000"));
+        QCOMPARE(requestsOf(0x02).size(),
+                 w->getParamTree()->subsetToList(ParamTree::Settings)->size() - 1);
+        for (const QByteArray& frame : requestsOf(0x02))
+            QVERIFY(!frame.startsWith(hex("02 03 820207")));
     }
 
     void badFileOrCancelledDialogChangesNothing()
@@ -293,6 +858,35 @@ private Q_SLOTS:
 
 private:
     TreeWidget* hub() { return w->findChild<TreeWidget*>(QStringLiteral("paramTree")); }
+    void activate()
+    {
+        QApplication::setActiveWindow(w.get());
+        QVERIFY(QTest::qWaitForWindowActive(w.get()));
+    }
+    // The visible control a screen reader knows by `name`; the test stops without one.
+    QWidget* named(const QString& name)
+    {
+        for (QWidget* field : w->findChildren<QWidget*>())
+            if (field->focusPolicy() != Qt::NoFocus && field->isVisibleTo(field->window()) &&
+                accessibleName(field) == name)
+                return field;
+        qFatal("no control named %s", qPrintable(name));
+    }
+    DoubleSpinBoxNode* volumeNode(int output)
+    {
+        for (Node* node : w->getParamTree()->getOutputNode(output)->children)
+            if (node->name == QLatin1String("Volume"))
+                return static_cast<DoubleSpinBoxNode*>(node);
+        return nullptr;
+    }
+    void setVolume(int output, double db) { volumeNode(output)->setValueSilently(db); }
+    ChannelControl* stripTitled(const QString& title)
+    {
+        for (ChannelControl* strip : w->findChildren<ChannelControl*>())
+            if (strip->title() == title)
+                return strip;
+        return nullptr;
+    }
     void click(const char* button) { w->findChild<QPushButton*>(button)->click(); }
     EmulatedProcessor& emu = EmulatedProcessor::instance();
     std::unique_ptr<PrivatePreferences> prefs;

@@ -9,6 +9,7 @@
 #include "peqdesign.h"
 #include "peqnode.h"
 #include "peqsnode.h"
+#include "settingsjson.h"
 #include "treewidget.h"
 #include "xoverdesign.h"
 #include "xoverfilternode.h"
@@ -56,11 +57,11 @@ QList<QByteArray> snapshot(ParamTree& tree)
     return values;
 }
 
-void load(ParamTree& tree, const QJsonValue& value)
+SettingsLoad load(ParamTree& tree, const QJsonValue& value)
 {
     QJsonDocument document =
         value.isArray() ? QJsonDocument(value.toArray()) : QJsonDocument(value.toObject());
-    tree.readJsonDocument(document);
+    return tree.readJsonDocument(document);
 }
 
 // {"Analog Output 1": {group: {member: object}}}
@@ -242,7 +243,10 @@ private Q_SLOTS:
 
         TreeWidget otherHub;
         ParamTree other(&otherHub);
-        load(other, QJsonDocument::fromJson(document.toJson(QJsonDocument::Indented)).object());
+        const SettingsLoad loaded =
+            load(other, QJsonDocument::fromJson(document.toJson(QJsonDocument::Indented)).object());
+        QVERIFY(loaded.refused.isEmpty());
+        QCOMPARE(loaded.loaded, *other.subsetToList(ParamTree::Settings));
         for (Node* node : *tree.subsetToList(ParamTree::Settings))
             QCOMPARE(other.getParamNode(ParamTree::All, node->paramIndex)->serialize().toHex(),
                      node->serialize().toHex());
@@ -250,67 +254,100 @@ private Q_SLOTS:
         QVERIFY(!otherHub.dequeueParamIndex(index)); // loading never queues a write
     }
 
-    void boundsAndTypeWords()
+    // A file's band or crossover is taken as the device's would be: a known type word and
+    // finite numbers (+15 dB, 9.998 Hz), unless no finite filter can be designed from them.
+    // A refusal names the member and leaves the filter whole.
+    void filterBoundsAndTypeWords()
     {
         TreeWidget hub;
         ParamTree tree(&hub);
         PEQNode* eq1 = *tree.getOutputNode(0)->getPEQSNode()->getPEQNode(0);
         auto eq1File = [](const QJsonObject& b) { return outputFile("PEQ", "EQ1", b); };
-        load(tree, eq1File(band("PEAK", 9.9995, 1.0, 3.0)));
-        QCOMPARE(eq1->getPEQParams().frequency, 9.9995);
-        load(tree, eq1File(band("LOW_SHELF", 100.0, 1.0, 12.0005)));
-        QCOMPARE(eq1->getPEQParams().gain, 12.0005);
+        load(tree, eq1File(band("PEAK", 9.998, 1.0, 15.0)));
+        PEQParams params = eq1->getPEQParams();
+        QVERIFY(params.type == PEQType::PEAK && params.frequency == 9.998 && params.gain == 15.0);
         const QByteArray accepted = eq1->serialize();
-        // Out of bounds, missing or numeric type: the band stays whole.
         QJsonObject untyped = band("PEAK", 200.0, 1.0, 1.0), numericType = untyped;
         untyped.remove("Type");
         numericType["Type"] = 3;
-        for (const QJsonObject& b :
-             {band("PEAK", 9.998, 1.0, 3.0), band("PEAK", 100.0, 1.0, 12.002),
-              band("PEAK", qQNaN(), 1.0, 3.0), band("PEAK", 100.0, 1.0, qInf()),
-              band("PEAK", 100.0, 0.4989, 3.0), untyped, numericType})
-            load(tree, eq1File(b));
+        const QString eq1Path = QStringLiteral("Analog Output 1/PEQ/EQ1");
+        const std::pair<QJsonObject, QStringList> refusals[] = {
+            {band("peak", 100.0, 1.0, 3.0), {eq1Path + "/Type"}},
+            {untyped, {eq1Path + "/Type"}},
+            {numericType, {eq1Path + "/Type"}},
+            {band("PEAK", qQNaN(), 1.0, qInf()), {eq1Path + "/Freq", eq1Path + "/Gain"}},
+            {band("PEAK", 100.0, 0.0, 3.0), {eq1Path}}, // Q 0 designs no filter
+        };
+        for (const auto& [b, names] : refusals) {
+            const SettingsLoad result = load(tree, eq1File(b));
+            QCOMPARE(result.refused, names);
+            QVERIFY(result.loaded.isEmpty());
+        }
         QCOMPARE(eq1->serialize(), accepted);
         // Coefficients are designed anew, whatever the file's "Coeffs" says.
         QJsonObject withCoeffs = band("HP12", 500.0, 0.707, 0.0);
         withCoeffs["Coeffs"] = QJsonObject{{"A1", 9}, {"B0", 9}};
-        load(tree, eq1File(withCoeffs));
+        QCOMPARE(load(tree, eq1File(withCoeffs)).loaded, QList<Node*>({eq1}));
         QCOMPARE(eq1->coefficients().b0, calcPEQCoeffs(eq1->getPEQParams()).b0);
 
         XoverFilterNode* hp = tree.getXoverNodes().first()->filter(true);
         const auto hpFile = [](const QJsonObject& o) { return outputFile("Xover", "HP", o); };
         load(tree, hpFile({{"Type", "LR_24"}, {"Freq", 80}, {"Block1", QJsonObject{{"A1", 5}}}}));
-        XoverParams params;
-        hp->getXoverParams(params);
-        QVERIFY(params.type == XoverType::LR_24 && params.frequency == 80.0);
-        QCOMPARE(hp->coefficients().sections[0].a1, calcXoverCoeffs(params).sections[0].a1);
-        load(tree, hpFile({{"Type", "lr_24"}, {"Freq", 80}}));
-        hp->getXoverParams(params);
-        QCOMPARE(params.type, XoverType::NONE);
+        XoverParams xover;
+        hp->getXoverParams(xover);
+        QVERIFY(xover.type == XoverType::LR_24 && xover.frequency == 80.0);
+        QCOMPARE(hp->coefficients().sections[0].a1, calcXoverCoeffs(xover).sections[0].a1);
         const QByteArray before = hp->serialize();
-        for (const QJsonObject& bad : {QJsonObject{{"Freq", 500}},
-                                       {{"Type", "BW_12"}, {"Freq", 25000.002}},
-                                       {{"Type", "BW_12"}, {"Freq", "500"}}})
-            load(tree, hpFile(bad));
+        const QString hpPath = QStringLiteral("Analog Output 1/Xover/HP");
+        const std::pair<QJsonObject, QStringList> xoverRefusals[] = {
+            {{{"Freq", 500}}, {hpPath + "/Type"}},
+            {{{"Type", "lr_24"}, {"Freq", 80}}, {hpPath + "/Type"}},
+            {{{"Type", "BW_12"}, {"Freq", "500"}}, {hpPath + "/Freq"}},
+            {{{"Type", "CH_12"}, {"Freq", 0}}, {hpPath}}, // no Chebyshev high-pass at 0 Hz
+        };
+        for (const auto& [o, names] : xoverRefusals)
+            QCOMPARE(load(tree, hpFile(o)).refused, names);
         QCOMPARE(hp->serialize(), before);
     }
 
-    void badMembersAreIgnoredOneByOne()
+    // Only the members a saved file holds are taken; every other member is named (in any
+    // order) and changes nothing, however well formed: the write after a load would not
+    // send it, and the window would show what the device does not have.
+    void otherMembersAreRefusedByName()
     {
         TreeWidget hub;
         ParamTree tree(&hub);
         const QList<QByteArray> fresh = snapshot(tree);
-        load(tree, QJsonArray{1, 2, 3});
-        load(tree,
-             QJsonObject{{"Analog Output 2",
-                          QJsonObject{{"Mute", 1}, {"Invert", "true"}, {"Volume", "-3"}}},
-                         {"DAC SABRE", QJsonObject{{"Filter", "fast roll-off minimum phase"}}},
-                         {"Digital Input 1", 5}});
+        const SettingsLoad none = load(tree, QJsonArray{1, 2, 3});
+        QVERIFY(none.loaded.isEmpty() && none.refused.isEmpty());
+        SettingsLoad result = load(
+            tree, QJsonObject{{"Analog Output 2", QJsonObject{{"Mute", 1},
+                                                              {"Invert", "true"},
+                                                              {"Volume", "-3"},
+                                                              {"Volumes", -3},
+                                                              {"Label", "Sub"},
+                                                              {"Subwoofer Channel", true}}},
+                              {"DAC SABRE", QJsonObject{{"Filter", "fast roll-off minimum phase"}}},
+                              {"Digital Input 1", 5},
+                              {"Analog Output 9", QJsonObject()},
+                              {"Master Volume", -12},
+                              {"Preset", "2"},
+                              {"Auto Input", true},
+                              {"Firmware Version", "9.9"}});
+        QVERIFY(result.loaded.isEmpty());
+        std::sort(result.refused.begin(), result.refused.end());
+        QCOMPARE(result.refused,
+                 QStringList({"Analog Output 2/Invert", "Analog Output 2/Label",
+                              "Analog Output 2/Mute", "Analog Output 2/Subwoofer Channel",
+                              "Analog Output 2/Volume", "Analog Output 2/Volumes",
+                              "Analog Output 9", "Auto Input", "DAC SABRE/Filter",
+                              "Digital Input 1", "Firmware Version", "Master Volume", "Preset"}));
         QCOMPARE(snapshot(tree), fresh);
         // A file holding only one output's delay changes only that delay.
-        load(tree, QJsonObject{{"Analog Output 3", QJsonObject{{"Delay", 2.5}}}});
-        QList<QByteArray> after = snapshot(tree);
         const int delayIndex = 37 + 16 * 2 + 13;
+        result = load(tree, QJsonObject{{"Analog Output 3", QJsonObject{{"Delay", 2.5}}}});
+        QCOMPARE(result.loaded, QList<Node*>({tree.getParamNode(ParamTree::All, delayIndex)}));
+        QList<QByteArray> after = snapshot(tree);
         QCOMPARE(after[delayIndex].toHex(), QByteArray("00002040")); // 2.5
         after[delayIndex] = fresh[delayIndex];
         QCOMPARE(after, fresh);

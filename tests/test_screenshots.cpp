@@ -82,7 +82,12 @@ private Q_SLOTS:
             QCOMPARE(mostCommon(dark), qRgb(0x13, 0x23, 0x3f));
         }
         // The graph fills much of each dialog: white in the light theme, black in the dark one.
+        // Both dialogs open within a 1366 x 768 screen.
         for (const char* dialog : {"crossover", "equalizer"}) {
+            for (const QString& theme : themes) {
+                const QImage image = shot(theme + '-' + dialog);
+                QVERIFY2(image.width() <= 1280 && image.height() <= 700, dialog);
+            }
             QVERIFY(share(shot(QStringLiteral("dark-") + dialog), qRgb(0, 0, 0)) > 0.25);
             QVERIFY(share(shot(QStringLiteral("light-") + dialog), qRgb(0, 0, 0)) < 0.02);
             QVERIFY(share(shot(QStringLiteral("light-") + dialog), qRgb(255, 255, 255)) > 0.5);

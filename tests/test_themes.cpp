@@ -1,3 +1,6 @@
+#include "equalizerdialog.h"
+#include "frequencyresponsegraph.h"
+#include "graphcurves.h"
 #include "testsupport.h"
 
 #include <QCheckBox>
@@ -59,6 +62,83 @@ int countNear(QWidget* widget, QColor colour, int tolerance = 3)
                  qAbs(qBlue(p) - colour.blue()) <= tolerance;
         }
     return n;
+}
+
+// What a sheet sets: selector -> property -> value, later rules winning.
+using Rules = QHash<QString, QHash<QString, QString>>;
+
+Rules parseSheet(QString sheet)
+{
+    static const QRegularExpression comment(QStringLiteral("/\\*.*?\\*/"),
+                                            QRegularExpression::DotMatchesEverythingOption);
+    static const QRegularExpression rule(QStringLiteral("([^{}]+)\\{([^}]*)\\}"));
+    sheet.remove(comment);
+    Rules rules;
+    for (auto it = rule.globalMatch(sheet); it.hasNext();) {
+        const QRegularExpressionMatch match = it.next();
+        for (const QString& selector : match.captured(1).split(QLatin1Char(',')))
+            for (const QString& declaration : match.captured(2).split(QLatin1Char(';'))) {
+                const int colon = declaration.indexOf(QLatin1Char(':'));
+                if (colon > 0)
+                    rules[selector.simplified()][declaration.left(colon).trimmed()] =
+                        declaration.mid(colon + 1).simplified();
+            }
+    }
+    return rules;
+}
+
+// A property's value, taken from the selector without its last state (":hover") when the
+// state's own rule does not set it, as the style does.
+QString valueOf(const Rules& rules, QString selector, const QString& property)
+{
+    static const QRegularExpression lastState(QStringLiteral("(?<!:):[a-z-]+$"));
+    for (;;) {
+        const QString value = rules.value(selector).value(property);
+        if (!value.isEmpty() || !selector.contains(lastState))
+            return value;
+        selector.remove(lastState);
+    }
+}
+
+// The colour in a value ("white", "1px solid #0b1e3c", "rgba(53, 79, 120, 0.2)"); invalid
+// when there is none.
+QColor colourIn(const QString& value)
+{
+    static const QRegularExpression rgba(QStringLiteral("rgba\\(([^)]*)\\)"));
+    const QRegularExpressionMatch match = rgba.match(value);
+    if (match.hasMatch()) {
+        const QStringList parts = match.captured(1).split(QLatin1Char(','));
+        QColor colour(parts.value(0).toInt(), parts.value(1).toInt(), parts.value(2).toInt());
+        colour.setAlphaF(parts.value(3).toDouble());
+        return colour;
+    }
+    for (const QString& word : value.split(QLatin1Char(' ')))
+        if (QColor::isValidColor(word))
+            return QColor(word);
+    return QColor();
+}
+
+// A see-through colour as it shows on `behind`.
+QColor over(const QColor& colour, const QColor& behind)
+{
+    const double a = colour.alphaF();
+    return QColor::fromRgbF(colour.redF() * a + behind.redF() * (1 - a),
+                            colour.greenF() * a + behind.greenF() * (1 - a),
+                            colour.blueF() * a + behind.blueF() * (1 - a));
+}
+
+// WCAG 2 contrast ratio, from 1:1 to 21:1.
+double contrast(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // Stylesheet parse errors only show up as warnings: collect them while a sheet is applied.
@@ -142,8 +222,10 @@ private Q_SLOTS:
             QVERIFY(exposed);
             QVERIFY2(collectedWarnings.isEmpty(), qPrintable(collectedWarnings.join('\n')));
 
-            // The selected tab is underlined in the accent colour, two pixels deep.
-            QVERIFY(countNear(tabs->tabBar(), "#254980") >= tabs->tabBar()->width() * 2 - 4);
+            // The selected tab is underlined two pixels deep, in the accent colour, or in a
+            // lighter blue on the dark theme's navy.
+            QVERIFY(countNear(tabs->tabBar(), dark ? "#4170bb" : "#254980") >=
+                    tabs->tabBar()->width() * 2 - 4);
 
             // The icons come from the sheet alone, follow the check state, and high-DPI
             // screens get the @2x drawing rather than the small one scaled up.
@@ -172,6 +254,110 @@ private Q_SLOTS:
             QCOMPARE(countNear(&menu, "#0e1f3b") > menu.width() * menu.height() / 2, dark);
             QVERIFY(!dark || countNear(&menu, Qt::white, 0) > 100);
         }
+    }
+
+    void coloursAreLegible_data()
+    {
+        QTest::addColumn<QString>("sheet");
+        QTest::newRow("light") << ":/light.qss";
+        QTest::newRow("dark") << ":/blue.qss";
+    }
+
+    // WCAG AA in each theme's own colours: text at 4.5:1 against what it is drawn on; the
+    // fader handle against every part of its groove, the selection and focus highlights
+    // and the equalizer's sum curve against their backgrounds at 3:1.
+    void coloursAreLegible()
+    {
+        QFETCH(QString, sheet);
+        const Rules rules = parseSheet(readSheet(sheet));
+        const auto colour = [&rules](const QString& selector, const QString& property) {
+            return colourIn(valueOf(rules, selector, property));
+        };
+        const QColor window = colour("QMainWindow", "background");
+        QVERIFY(window.isValid());
+        QStringList failures;
+        // A see-through background shows the window, or `behind`, through it.
+        const auto check = [&failures](const QString& what, const QColor& front, const QColor& back,
+                                       double least) {
+            const double ratio = contrast(over(front, back), back);
+            if (!front.isValid() || !back.isValid() || ratio < least)
+                failures << QStringLiteral("%1: %2 on %3, %4:1")
+                                .arg(what, front.name(QColor::HexArgb), back.name())
+                                .arg(ratio, 0, 'f', 2);
+        };
+        const auto backgroundOf = [&](const QString& selector, const QColor& behind) {
+            QColor back = colour(selector, "background");
+            if (!back.isValid())
+                back = colour(selector, "background-color");
+            return back.isValid() ? over(back, behind) : behind;
+        };
+
+        // Every rule's text on its own background; current entries on their lists.
+        static const QRegularExpression selected(QStringLiteral(":selected$"));
+        for (auto it = rules.cbegin(); it != rules.cend(); ++it) {
+            const QString& selector = it.key();
+            const QColor text = colour(selector, "color");
+            if (text.isValid() && (it->contains("background") || it->contains("color")))
+                check(selector, text, backgroundOf(selector, window), 4.5);
+            if (selector.contains(selected) && it->contains("background"))
+                check(selector, backgroundOf(selector, window),
+                      backgroundOf(QString(selector).remove(selected), window), 3.0);
+            if (selector.contains(QStringLiteral(":focus")))
+                for (const QString& property : it->keys())
+                    if (property.startsWith("border") || property.startsWith("outline"))
+                        check(selector, colour(selector, property), window, 3.0);
+        }
+        // Tabs and the line under the selected one, on the tab area's frame.
+        const QColor tabArea = backgroundOf("QFrame#tabsFrame", window);
+        check("unselected tab", colour("QTabBar::tab", "color"), tabArea, 4.5);
+        check("selected tab", colour("QTabBar::tab:selected", "color"), tabArea, 4.5);
+        check("selected tab's line", colour("QTabBar::tab:selected", "border-bottom"), tabArea,
+              3.0);
+        // The current entry of the combo boxes' lists, and of the preset boxes' own popup.
+        for (const QString list :
+             {"QDialog#CrossoverDialog QComboBox", "QDialog#EqualizerDialog QComboBox",
+              "QComboBox#volumeSource", "QComboBox#spdifCable"})
+            check(list + "'s current entry", backgroundOf(list + "::item:selected", window),
+                  backgroundOf(list + "::item", window), 3.0);
+        const QString popupButton =
+            QStringLiteral("QPushButton[className=\"preset-popup-button\"]");
+        const QColor popup = backgroundOf("QFrame[className=\"preset-popup-frame\"]", window);
+        check("preset popup's current entry", backgroundOf(popupButton + ":hover", popup), popup,
+              3.0);
+
+        // The handle stands out where either its fill or its outline meets the groove.
+        for (const QString orientation : {":vertical", ":horizontal"})
+            for (const QString state : {"", ":hover"}) {
+                const QString handle = "QSlider::handle" + orientation + state;
+                const QColor fill = colour(handle, "background");
+                const QColor outline = colour(handle, "border");
+                for (const QString part : {"groove", "add-page", "sub-page"}) {
+                    const QColor back = backgroundOf("QSlider::" + part + orientation, window);
+                    check(handle + " on " + part,
+                          contrast(fill, back) >= contrast(outline, back) ? fill : outline, back,
+                          3.0);
+                }
+            }
+
+        // The equalizer's curves: each band seen, the sum clearly.
+        EqualizerDialog equalizer;
+        const QColor graph = backgroundOf(".FrequencyResponseGraph", window);
+        int sumSegments = 0;
+        for (QGraphicsLineItem* segment :
+             graphcurves::lines(*equalizer.findChild<FrequencyResponseGraph*>(), true)) {
+            const QColor pen = segment->pen().color();
+            if (pen.alphaF() < 0.4)
+                failures << QStringLiteral("band curve %1 at %2 % opaque")
+                                .arg(pen.name())
+                                .arg(qRound(pen.alphaF() * 100));
+            if (pen.alpha() == 255) {
+                ++sumSegments;
+                check("sum curve", pen, graph, 3.0);
+            }
+        }
+        QVERIFY(sumSegments > 300);
+        failures.removeDuplicates();
+        QVERIFY2(failures.isEmpty(), qPrintable(failures.join('\n')));
     }
 };
 

@@ -10,11 +10,13 @@
 #include "firmwareversionnode.h"
 #include "labelnode.h"
 #include "levelnode.h"
+#include "settingsjson.h"
 #include "treewidget.h"
 #include "volumeslider.h"
 
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QtTest>
 #include <memory>
 
@@ -55,6 +57,23 @@ struct Fixture
 QByteArray hex(const char* h)
 {
     return QByteArray::fromHex(h);
+}
+
+// The node's own member of a settings file, as the node takes it.
+SettingsLoad readMember(Node* node, const QJsonValue& value)
+{
+    SettingsLoad load;
+    node->readJson(QJsonObject{{node->name, value}}, load);
+    return load;
+}
+
+// Refused by name, and the node's wire form left as it was.
+bool refusesMember(Node* node, const QJsonValue& value)
+{
+    const QByteArray before = node->serialize();
+    const SettingsLoad load = readMember(node, value);
+    return load.loaded.isEmpty() && load.refused == QStringList{"Analog Output 3/" + node->name} &&
+           node->serialize() == before;
 }
 
 // A refused payload leaves the node's wire form as it was.
@@ -108,9 +127,8 @@ private Q_SLOTS:
         QVERIFY(own->isChecked() && box.isChecked() && button.isChecked());
         QCOMPARE(mute->serialize(), hex("01"));
         QVERIFY(refuses(mute, QByteArray()) && refuses(mute, hex("0000")));
-        mute->readJson(QJsonObject{{"Mute", 0}});
-        QVERIFY(own->isChecked());
-        mute->readJson(QJsonObject{{"Mute", false}});
+        QVERIFY(refusesMember(mute, 0) && own->isChecked());
+        QCOMPARE(readMember(mute, false).loaded, QList<Node*>({mute}));
         QVERIFY(!button.isChecked() && !box.isChecked());
         QVERIFY(f.drain().isEmpty());
 
@@ -140,16 +158,20 @@ private Q_SLOTS:
         // NaN and infinities are refused: the spin box would take NaN as +3 dB.
         for (const char* bad : {"0000c07f", "0000807f", "000080ff", "0000c0", "0000c03f00"})
             QVERIFY2(refuses(volume, hex(bad)), bad);
-        volume->readJson(QJsonObject{{"Volume", "2"}});
-        volume->readJson(QJsonObject{{"Volume", qInf()}});
+        // A file's number beyond the range is refused, not clamped into it.
+        for (const QJsonValue& bad :
+             {QJsonValue("2"), QJsonValue(qInf()), QJsonValue(3.002), QJsonValue(-120.002)})
+            QVERIFY(refusesMember(volume, bad));
         QCOMPARE(own->value(), -6.0);
         // What rounds to zero is a plain zero, never "-0.0" shown or 80 00 00 00 sent.
         QVERIFY(volume->deserialize(hex("00606088"))); // -6.8e-34
         QCOMPARE(volume->serialize(), hex("00000000"));
-        volume->readJson(QJsonObject{{"Volume", -1e-9}});
+        readMember(volume, -1e-9);
         QVERIFY(volume->serialize() == hex("00000000") && !own->text().contains(QLatin1Char('-')));
-        volume->readJson(QJsonObject{{"Volume", -0.06}});
+        readMember(volume, -0.06);
         QCOMPARE(volume->value(), -0.1); // still rounds away from zero
+        QCOMPARE(readMember(volume, 3.0005).loaded, QList<Node*>({volume}));
+        QCOMPARE(volume->value(), 3.0);
         QVERIFY(f.drain().isEmpty());
 
         // A user edit is one write, and every mirror follows.
@@ -159,7 +181,9 @@ private Q_SLOTS:
         QVERIFY(std::abs(vs.getValue() + 3.0) < 0.1);
     }
 
-    void comboBoxNodeClampsAndMatchesText()
+    // An index beyond the options is shown as "Unknown (N)", in the simple popup too, and is
+    // written, saved and loaded as N until the user picks an option.
+    void comboBoxNodeKeepsUnknownIndexAndMatchesText()
     {
         Fixture f;
         auto* source =
@@ -170,20 +194,36 @@ private Q_SLOTS:
         auto* own = f.widgetOf<CustomComboBox>(source);
         CustomComboBox second;
         source->bindSecond(&second);
+        second.setSimplePopup(true);
+        second.showPopup(); // the popup first built with the three options
         QVERIFY(source->deserialize(hex("ff")));
-        QCOMPARE(source->serialize(), hex("02"));
-        QCOMPARE(second.currentIndex(), 2);
+        QCOMPARE(source->serialize(), hex("ff"));
+        QCOMPARE(own->currentText(), QStringLiteral("Unknown (255)"));
+        second.showPopup();
+        const QList<QPushButton*> buttons = second.findChildren<QPushButton*>();
+        QCOMPARE(buttons.size(), 4);
+        QVERIFY(buttons[3]->text() == QStringLiteral("Unknown (255)") && buttons[3]->isChecked());
+        second.hidePopup();
+        QJsonObject saved;
+        source->constructJson(saved);
+        QCOMPARE(saved, QJsonObject({{"Input Source", "Unknown (255)"}}));
+
+        // A known index takes the extra item away; the saved text brings the index back.
         QVERIFY(source->deserialize(hex("00")));
+        QVERIFY(own->count() == 3 && second.count() == 3);
         QVERIFY(refuses(source, hex("0000")));
-        source->readJson(QJsonObject{{"Input Source", "usb"}});
-        source->readJson(QJsonObject{{"Input Source", 2}});
+        for (const QJsonValue& bad : {QJsonValue("usb"), QJsonValue(2), QJsonValue("Unknown (1)"),
+                                      QJsonValue("Unknown (256)")})
+            QVERIFY(refusesMember(source, bad));
         QCOMPARE(own->currentIndex(), 0);
-        source->readJson(QJsonObject{{"Input Source", "Analog"}});
+        QCOMPARE(readMember(source, saved.value("Input Source")).loaded, QList<Node*>({source}));
+        QVERIFY(source->serialize() == hex("ff") && second.currentText() == own->currentText());
+        readMember(source, "Analog");
         QCOMPARE(second.currentIndex(), 2);
         QVERIFY(f.drain().isEmpty());
         second.setCurrentIndex(1);
         QCOMPARE(f.drain(), QList<int>({source->paramIndex}));
-        QCOMPARE(own->currentIndex(), 1);
+        QCOMPARE(source->serialize(), hex("01"));
     }
 
     void versionBlocksAreTerminated()

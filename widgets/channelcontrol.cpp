@@ -7,6 +7,7 @@
 
 #include <QMouseEvent>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <cmath>
 
 namespace {
@@ -29,7 +30,8 @@ bool withinRange(const QDoubleSpinBox* box, double target)
 
 } // namespace
 
-ChannelControl::ChannelControl(QWidget* parent) : QGroupBox(parent), ui(new Ui::ChannelControl)
+ChannelControl::ChannelControl(QWidget* parent)
+    : LabelledGroupBox(parent), ui(new Ui::ChannelControl)
 {
     ui->setupUi(this);
 }
@@ -38,11 +40,19 @@ ChannelControl::ChannelControl(const QString& title, bool isInput, QWidget* pare
     : ChannelControl(parent)
 {
     setTitle(title);
+    defaultLabel = title.trimmed();
+    nameControls(defaultLabel);
     if (isInput) {
         ui->group->hide();
         ui->delay->hide();
         ui->xover->hide();
         ui->invert->hide();
+    } else {
+        // The keyboard's way to the label editor that a click on the title opens.
+        auto* rename = new QShortcut(QKeySequence(Qt::Key_F2), this);
+        rename->setContext(Qt::WidgetWithChildrenShortcut);
+        connect(rename, &QShortcut::activated, this, &ChannelControl::titlePressed);
+        setAccessibleDescription(QStringLiteral("F2 renames this output"));
     }
     ui->volumeSource->hide();
     ui->spdifCable->hide();
@@ -79,6 +89,8 @@ void ChannelControl::bind(ParamTree* tree)
 void ChannelControl::prepareForMasterVolume()
 {
     setTitle(QStringLiteral("  Master  "));
+    defaultLabel = QStringLiteral("Master");
+    nameControls(defaultLabel);
     ui->group->hide();
     ui->delay->hide();
     ui->mute->hide();
@@ -87,6 +99,31 @@ void ChannelControl::prepareForMasterVolume()
     ui->xover->hide();
     ui->volumeSource->hide();
     ui->volumeSlider->hideMeter();
+}
+
+void ChannelControl::setChannelLabel(const QString& label)
+{
+    setLabelTitle(label);
+    nameControls(label);
+}
+
+void ChannelControl::nameControls(const QString& label)
+{
+    const QString channel = label.trimmed().isEmpty() ? defaultLabel : label.trimmed();
+    const auto name = [&channel](const char* what) {
+        return channel + QLatin1Char(' ') + QLatin1String(what);
+    };
+    setAccessibleName(channel);
+    ui->group->setAccessibleName(name("group"));
+    ui->volumeSlider->setAccessibleNames(name("volume fader"), name("level meter"));
+    ui->volume->setAccessibleName(name("volume"));
+    ui->mute->setAccessibleName(name("mute"));
+    ui->invert->setAccessibleName(name("invert"));
+    ui->volumeSource->setAccessibleName(name("volume source"));
+    ui->spdifCable->setAccessibleName(name("S/PDIF cable"));
+    ui->delay->setAccessibleName(name("delay"));
+    ui->xover->setAccessibleName(name("crossover"));
+    ui->peq->setAccessibleName(name("equalizer"));
 }
 
 QString ChannelControl::getOutputLabel() const
@@ -197,7 +234,7 @@ void ChannelControl::on_change(ChannelControl::Change change, bool* ok)
 
 void ChannelControl::mousePressEvent(QMouseEvent* event)
 {
-    QGroupBox::mousePressEvent(event);
+    LabelledGroupBox::mousePressEvent(event);
     if (qRound(event->localPos().y()) <= 40)
         Q_EMIT titlePressed();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QGroupBox>
+#include "labelledgroupbox.h"
+
 #include <QString>
 #include <memory>
 
@@ -15,7 +16,7 @@ class ParamTree;
 // The mixer strip of one channel (or of the master volume). It holds no values: its
 // widgets are bound to nodes. What it adds is grouping: grouped output strips move
 // together, and any of them may refuse a move that would take it out of range.
-class ChannelControl : public QGroupBox
+class ChannelControl : public LabelledGroupBox
 {
     Q_OBJECT
 public:
@@ -44,6 +45,9 @@ public:
     void bind(OutputNode* node);
     void bind(ParamTree* tree);
     void prepareForMasterVolume();
+    // Shows the channel's label as the title and names every control after it, for
+    // screen readers ("Tweeter L mute").
+    void setChannelLabel(const QString& label);
 
     QString getOutputLabel() const;
     void setOutputLabel(const QString& label);
@@ -71,6 +75,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void nameControls(const QString& label);
     bool offersChanges() const;
     void offer(int kind, bool checked, double delta, bool* ok);
 
@@ -78,4 +83,5 @@ private:
     InputNode* inputNode = nullptr;   // not owned
     OutputNode* outputNode = nullptr; // not owned
     bool applyingChange = false;      // set while on_change applies another strip's change
+    QString defaultLabel;             // what the strip is called while its label is blank
 };

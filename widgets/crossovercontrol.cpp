@@ -1,5 +1,6 @@
 #include "crossovercontrol.h"
 
+#include "accessiblecontrols.h"
 #include "ui_crossovercontrol.h"
 
 namespace {
@@ -50,13 +51,16 @@ void selectType(QComboBox* combo, XoverType type)
 } // namespace
 
 CrossoverControl::CrossoverControl(QWidget* parent)
-    : QGroupBox(parent), ui(std::make_unique<Ui::CrossoverControl>())
+    : LabelledGroupBox(parent), ui(std::make_unique<Ui::CrossoverControl>())
 {
+    installAccessibleFactory(); // before the type boxes exist, so their names are read
     ui->setupUi(this);
     fillTypes(ui->highpassType);
     fillTypes(ui->lowpassType);
     ui->highpassFrequency->setRange(minFrequency, maxFrequency);
     ui->lowpassFrequency->setRange(minFrequency, maxFrequency);
+    // Focusing the control (as the dialog does for the output it opens on) lands here.
+    setFocusProxy(ui->highpassType);
 }
 
 CrossoverControl::~CrossoverControl() = default;
@@ -64,6 +68,19 @@ CrossoverControl::~CrossoverControl() = default;
 void CrossoverControl::setIndex(int newIndex)
 {
     index = newIndex;
+}
+
+void CrossoverControl::setChannelLabel(const QString& label)
+{
+    setLabelTitle(label);
+    const QString channel =
+        label.trimmed().isEmpty() ? QStringLiteral("Output %1").arg(index + 1) : label.trimmed();
+    setAccessibleName(channel);
+    ui->highpassType->setAccessibleName(channel + QStringLiteral(" highpass type"));
+    ui->highpassFrequency->setAccessibleName(channel + QStringLiteral(" highpass frequency"));
+    ui->lowpassType->setAccessibleName(channel + QStringLiteral(" lowpass type"));
+    ui->lowpassFrequency->setAccessibleName(channel + QStringLiteral(" lowpass frequency"));
+    ui->graphVisible->setAccessibleName(channel + QStringLiteral(" show response"));
 }
 
 void CrossoverControl::getXoverParams(XoverParams& highpass, XoverParams& lowpass)

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "iircoeffs.h"
+#include "labelledgroupbox.h"
 
-#include <QGroupBox>
 #include <memory>
 
 class QComboBox;
@@ -13,7 +13,7 @@ class CrossoverControl;
 
 // The highpass and lowpass filter of one output: type, corner frequency and whether
 // the output's response is drawn.
-class CrossoverControl : public QGroupBox
+class CrossoverControl : public LabelledGroupBox
 {
     Q_OBJECT
 public:
@@ -31,6 +31,9 @@ public:
 
     void setIndex(int index);
     int getIndex() const { return index; }
+    // Shows the output's label as the title and names the fields after it, for screen
+    // readers ("Tweeter L highpass frequency").
+    void setChannelLabel(const QString& label);
 
     void getXoverParams(XoverParams& highpass, XoverParams& lowpass);
     // Loads the widgets without announcing anything.

@@ -29,8 +29,8 @@ CrossoverDialog::CrossoverDialog(QWidget* parent)
     ui->setupUi(this);
     for (int i = 0; i < outputCount; ++i) {
         auto* control = new CrossoverControl(this);
-        control->setTitle(QStringLiteral("  Output %1  ").arg(i + 1));
         control->setIndex(i);
+        control->setChannelLabel(QStringLiteral("Output %1").arg(i + 1));
         connect(control, &CrossoverControl::changed, this, &CrossoverDialog::onControlChanged);
         controls.append(control);
         ui->crossoverControls->addWidget(control);
@@ -43,6 +43,9 @@ CrossoverDialog::CrossoverDialog(QWidget* parent)
         }
     }
     ui->graph->prepareGrid(-30, 3, 3);
+    // Only a picture: Tab passes it by, and a screen reader hears what it shows.
+    ui->graph->setFocusPolicy(Qt::NoFocus);
+    ui->graph->setAccessibleName(QStringLiteral("Crossover responses"));
     freqs = makeFreqsRange(10.0, 30000.0, 0.01);
 }
 
@@ -75,6 +78,9 @@ void CrossoverDialog::show(int outputIndex)
         controls.at(i)->setGraphVisibility(i == outputIndex);
         recalcCoeffs(i, CrossoverControl::Nothing);
     }
+    // Opened from an output's strip, the keyboard starts at that output's controls.
+    if (outputIndex >= 0 && outputIndex < controls.size())
+        controls.at(outputIndex)->setFocus(Qt::OtherFocusReason);
     QDialog::show();
 }
 
@@ -131,7 +137,7 @@ void CrossoverDialog::onChannelLabelChanged(int channelIndex, QString text)
 {
     if (channelIndex < 0 || channelIndex >= controls.size())
         return;
-    controls.at(channelIndex)->setTitle(QStringLiteral("  %1  ").arg(text));
+    controls.at(channelIndex)->setChannelLabel(text);
 }
 
 void CrossoverDialog::on_buttonBox_rejected()

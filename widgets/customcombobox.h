@@ -26,8 +26,14 @@ public:
     void showPopup() override;
     void hidePopup() override;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void buildPopup();
+    bool popupMatchesItems() const;
+    // One button per item, in index order.
+    void fillPopup();
     void popupButtonClicked();
 
     bool simplePopup = false;

@@ -27,7 +27,11 @@ public Q_SLOTS:
 protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void keepSelectionOnNumber();
+
     double lastValue = 0.0; // the value shown before the current edit
+    bool forwardingDoubleClick = false;
 };

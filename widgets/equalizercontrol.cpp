@@ -1,5 +1,6 @@
 #include "equalizercontrol.h"
 
+#include "accessiblecontrols.h"
 #include "ui_equalizercontrol.h"
 
 namespace {
@@ -11,6 +12,7 @@ constexpr int subwooferType = int(PEQType::SUBWOOFER);
 EqualizerControl::EqualizerControl(QWidget* parent)
     : QGroupBox(parent), ui(std::make_unique<Ui::EqualizerControl>())
 {
+    installAccessibleFactory(); // before the type box exists, so its name is read
     ui->setupUi(this);
     const bool wasBlocked = ui->type->blockSignals(true);
     ui->type->addItem(QStringLiteral("None"), int(PEQType::NONE));
@@ -22,6 +24,8 @@ EqualizerControl::EqualizerControl(QWidget* parent)
     ui->q->setRange(0.5, 50.0);
     // Bands are limited to 12 dB either way; the form's wider range is not offered.
     ui->gain->setRange(-12.0, 12.0);
+    // Focusing the band (as the dialog does when it opens) lands on its type.
+    setFocusProxy(ui->type);
 }
 
 EqualizerControl::~EqualizerControl() = default;
@@ -29,6 +33,15 @@ EqualizerControl::~EqualizerControl() = default;
 void EqualizerControl::setIndex(int newIndex)
 {
     index = newIndex;
+}
+
+void EqualizerControl::setBandName(const QString& name)
+{
+    setAccessibleName(name);
+    ui->type->setAccessibleName(name + QStringLiteral(" type"));
+    ui->frequency->setAccessibleName(name + QStringLiteral(" frequency"));
+    ui->q->setAccessibleName(name + QStringLiteral(" Q"));
+    ui->gain->setAccessibleName(name + QStringLiteral(" gain"));
 }
 
 PEQParams EqualizerControl::getPEQParams()

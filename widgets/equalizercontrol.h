@@ -21,6 +21,8 @@ public:
 
     void setIndex(int index);
     int getIndex() const { return index; }
+    // Names the band and its fields for screen readers ("Digital Input 1 EQ 2 gain").
+    void setBandName(const QString& name);
 
     PEQParams getPEQParams();
     // Loads the widgets without announcing anything.

@@ -10,7 +10,8 @@ constexpr int bandCount = 5;
 constexpr int sumCurve = bandCount;
 constexpr int outputCount = 8;
 
-// The first five colours of the crossover curves, faint: the sum is what matters.
+// The first five colours of the crossover curves, half opaque: the sum is what matters,
+// but each band must still be seen on its own.
 const QColor bandColours[bandCount] = {
     QColor(209, 78, 75),   QColor(27, 61, 119), QColor(57, 158, 164),
     QColor(246, 219, 101), QColor(0, 145, 31),
@@ -43,7 +44,7 @@ EqualizerDialog::EqualizerDialog(QWidget* parent)
         controls.append(control);
         ui->equalizerControls->addWidget(control);
 
-        const QPen pen = curvePen(bandColours[i], 0.1);
+        const QPen pen = curvePen(bandColours[i], 0.5);
         if (i == 0) {
             ui->graph->useGraph(0);
             ui->graph->setGraphPen(pen);
@@ -54,10 +55,15 @@ EqualizerDialog::EqualizerDialog(QWidget* parent)
         updateSingleGraph(i, false);
     }
 
-    ui->graph->appendGraph(curvePen(Qt::blue, 1.0));
+    // A blue that stands out both on the light theme's white graph and the dark one's black.
+    ui->graph->appendGraph(curvePen(QColor(0x2f, 0x6f, 0xdf), 1.0));
     sumGains = QVector<double>(freqs.size(), 0.0);
     updateSumGraph();
     ui->graph->prepareGrid(-20, 20, 5);
+    // Only a picture: Tab passes it by, and a screen reader hears what it shows.
+    ui->graph->setFocusPolicy(Qt::NoFocus);
+    ui->graph->setAccessibleName(QStringLiteral("Equalizer response"));
+    nameBands(QString());
 }
 
 EqualizerDialog::~EqualizerDialog() = default;
@@ -78,6 +84,8 @@ void EqualizerDialog::show(PEQSNode* node)
     }
     updateSumGraph();
     updateTitle();
+    // Each channel's bands are edited from the first one on.
+    controls.at(0)->setFocus(Qt::OtherFocusReason);
     QDialog::show();
 }
 
@@ -134,17 +142,32 @@ QString EqualizerDialog::prepareTitle(const QString& name)
     return QStringLiteral("Equalizer of ") + name;
 }
 
+// The output's user label when one arrived, else the channel's own name.
+QString EqualizerDialog::channelName() const
+{
+    const std::optional<int> output = peqsNode->getOutputChannelIndex();
+    if (output && *output >= 0 && *output < channelLabels.size() &&
+        !channelLabels.at(*output).isEmpty())
+        return channelLabels.at(*output);
+    return peqsNode->getChannelName();
+}
+
 void EqualizerDialog::updateTitle()
 {
     if (!peqsNode)
         return;
-    const std::optional<int> output = peqsNode->getOutputChannelIndex();
-    if (output && *output >= 0 && *output < channelLabels.size() &&
-        !channelLabels.at(*output).isEmpty()) {
-        setWindowTitle(prepareTitle(channelLabels.at(*output)));
-        return;
-    }
-    setWindowTitle(prepareTitle(peqsNode->getChannelName()));
+    const QString channel = channelName();
+    setWindowTitle(prepareTitle(channel));
+    nameBands(channel);
+}
+
+// Screen readers hear the channel the title names with each field ("Tweeter L EQ 2 gain").
+void EqualizerDialog::nameBands(const QString& channel)
+{
+    const QString prefix =
+        channel.trimmed().isEmpty() ? QString() : channel.trimmed() + QLatin1Char(' ');
+    for (int i = 0; i < controls.size(); ++i)
+        controls.at(i)->setBandName(prefix + QStringLiteral("EQ %1").arg(i + 1));
 }
 
 void EqualizerDialog::onChannelLabelChanged(int channelIndex, QString text)

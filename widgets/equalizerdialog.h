@@ -44,6 +44,9 @@ public Q_SLOTS:
     void on_buttonBox_rejected();
 
 private:
+    QString channelName() const;
+    void nameBands(const QString& channel);
+
     std::unique_ptr<Ui::EqualizerDialog> ui;
     QList<EqualizerControl*> controls;
     QList<FreqPair> freqs;

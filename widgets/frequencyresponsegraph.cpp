@@ -4,6 +4,7 @@
 #include <QGraphicsLineItem>
 #include <QGraphicsSimpleTextItem>
 #include <QResizeEvent>
+#include <QtMath>
 #include <cmath>
 
 namespace {
@@ -91,17 +92,34 @@ void FrequencyResponseGraph::addText(double x, double y, const QString& text)
     item->setPos(x, y);
     item->setZValue(labelZ);
     item->setBrush(palette().color(QPalette::Text));
+    item->setFont(font());
     labels.append(item);
+    keepLabelInside(item);
+}
+
+// A label near the right edge (20 kHz on a narrow graph) is moved left until it fits,
+// rather than being cut off. Labels keep their pixel size, so this depends on the width.
+void FrequencyResponseGraph::keepLabelInside(QGraphicsSimpleTextItem* label)
+{
+    label->setTransform(QTransform());
+    const int right = mapFromScene(label->pos()).x() + qCeil(label->boundingRect().width());
+    const int overflow = right - viewport()->width();
+    if (overflow > 0)
+        label->setTransform(QTransform::fromTranslate(-overflow, 0));
 }
 
 void FrequencyResponseGraph::changeEvent(QEvent* event)
 {
     QGraphicsView::changeEvent(event);
-    if (event->type() != QEvent::PaletteChange && event->type() != QEvent::StyleChange)
+    if (event->type() != QEvent::PaletteChange && event->type() != QEvent::StyleChange &&
+        event->type() != QEvent::FontChange)
         return;
     const QColor text = palette().color(QPalette::Text);
-    for (QGraphicsSimpleTextItem* label : qAsConst(labels))
+    for (QGraphicsSimpleTextItem* label : qAsConst(labels)) {
         label->setBrush(text);
+        label->setFont(font());
+        keepLabelInside(label);
+    }
 }
 
 void FrequencyResponseGraph::appendGraph(const QPen& pen)
@@ -163,4 +181,6 @@ void FrequencyResponseGraph::resizeEvent(QResizeEvent* event)
     setTransform(
         QTransform::fromScale(target.width() / source.width(), -target.height() / source.height()));
     centerOn(source.center());
+    for (QGraphicsSimpleTextItem* label : qAsConst(labels))
+        keepLabelInside(label);
 }

@@ -37,11 +37,13 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
-    // Labels take the theme's text colour, so they stay legible on a dark background.
+    // Labels take the theme's text colour, so they stay legible on a dark background, and
+    // the widget's font rather than the one the application had when they were made.
     void changeEvent(QEvent* event) override;
 
 private:
     void addGridLine(double x1, double y1, double x2, double y2);
+    void keepLabelInside(QGraphicsSimpleTextItem* label);
 
     QGraphicsScene graphScene;
     QList<QGraphicsSimpleTextItem*> labels;

@@ -1,5 +1,8 @@
 #include "volumemeter.h"
 
+#include "accessiblecontrols.h"
+
+#include <QAccessible>
 #include <QPainter>
 #include <algorithm>
 #include <cmath>
@@ -10,7 +13,10 @@ std::unique_ptr<PiecewiseLinear> VolumeMeter::m_tToR;
 std::unique_ptr<PiecewiseLinear> VolumeMeter::m_tToG;
 std::map<int, std::shared_ptr<QImage>> VolumeMeter::m_backgrounds;
 
-VolumeMeter::VolumeMeter(QWidget* parent) : QWidget(parent) {}
+VolumeMeter::VolumeMeter(QWidget* parent) : QWidget(parent)
+{
+    installAccessibleFactory();
+}
 
 VolumeMeter::~VolumeMeter()
 {
@@ -21,8 +27,13 @@ void VolumeMeter::setLevel(double db)
 {
     if (std::isnan(db))
         return;
+    const double before = levelT;
     levelT = dbToT(db);
     update();
+    if (levelT != before) {
+        QAccessibleValueChangeEvent changed(this, getLevel());
+        QAccessible::updateAccessibility(&changed);
+    }
 }
 
 double VolumeMeter::dbToT(double db)

@@ -17,6 +17,8 @@ public:
     ~VolumeMeter() override;
 
     void setLevel(double db);
+    // The level shown, in dB: -120 until the first level arrives.
+    double getLevel() const { return tToDb(levelT); }
     std::shared_ptr<QImage> getBackground() const { return background; }
 
     static double dbToT(double db);

@@ -1,18 +1,54 @@
 #include "volumeslider.h"
 
+#include "accessiblecontrols.h"
 #include "ui_volumeslider.h"
 #include "volumemeter.h"
 
+#include <QKeyEvent>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
+
+namespace {
+
+// The next value on the step's grid (-6.0, -5.5, -5.0 for half a decibel), so that
+// repeated presses read as round numbers.
+double nextOnGrid(double db, int direction, double stepDb)
+{
+    const double slack = 1e-6; // a shown value is exact to its decimals, not to the bit
+    const double steps = direction > 0 ? std::floor(db / stepDb + slack) + 1.0
+                                       : std::ceil(db / stepDb - slack) - 1.0;
+    return std::clamp(steps * stepDb, VolumeSlider::minimumDb, VolumeSlider::maximumDb);
+}
+
+const QChar minus(0x2212); // a true minus sign, as wide as the plus
+
+// Smaller than the strip's text, but no smaller than 8 points: read at a glance.
+QFont scaleFont(QFont font)
+{
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(qMax(font.pointSizeF() * 0.6, 8.0));
+    return font;
+}
+
+// The widest label of the scale.
+QRect widestLabelRect(const QFontMetrics& metrics)
+{
+    return metrics.boundingRect(QString(minus) + QStringLiteral("120"));
+}
+
+} // namespace
 
 VolumeSlider::VolumeSlider(QWidget* parent) : QWidget(parent), ui(new Ui::VolumeSlider)
 {
+    installAccessibleFactory();
     ui->setupUi(this);
+    reserveScaleRoom();
     // One step per 0.1 dB of the whole span, on average.
     const double span = VolumeMeter::tToDb(0.0) - VolumeMeter::tToDb(1.0);
     ui->slider->setMaximum(int(std::lround(span / 0.1)));
     moveSliderSilently(sliderValueFor(0.0));
+    ui->slider->installEventFilter(this);
 }
 
 VolumeSlider::~VolumeSlider() = default;
@@ -45,9 +81,70 @@ bool VolumeSlider::isPossibleValue(double db) const
            db <= 3.0;
 }
 
+// The scale is drawn left of the handle; the spacer before the slider keeps the widest
+// label inside the widget whatever room the style leaves beside the handle.
+void VolumeSlider::reserveScaleRoom()
+{
+    const QRect br = widestLabelRect(QFontMetrics(scaleFont(font())));
+    ui->horizontalSpacer->changeSize(br.width() + qAbs(br.left()) + 5, 20, QSizePolicy::Fixed,
+                                     QSizePolicy::Minimum);
+    ui->horizontalLayout->invalidate();
+}
+
+void VolumeSlider::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::FontChange)
+        reserveScaleRoom();
+}
+
 void VolumeSlider::hideMeter()
 {
     ui->meter->hide();
+}
+
+void VolumeSlider::setAccessibleNames(const QString& faderName, const QString& meterName)
+{
+    ui->slider->setAccessibleName(faderName);
+    ui->meter->setAccessibleName(meterName);
+}
+
+void VolumeSlider::moveTo(double db)
+{
+    if (std::isnan(db))
+        return;
+    tryMove(rounded(std::clamp(db, minimumDb, maximumDb)));
+}
+
+void VolumeSlider::stepBy(int direction, double stepDb)
+{
+    tryMove(rounded(nextOnGrid(shownDb, direction, stepDb)));
+}
+
+// Keys are handled in decibels (the slider's own steps are positions of uneven size);
+// each press is a complete edit counted from the value shown.
+bool VolumeSlider::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != ui->slider || event->type() != QEvent::KeyPress)
+        return QWidget::eventFilter(watched, event);
+    switch (static_cast<QKeyEvent*>(event)->key()) {
+    case Qt::Key_Up:
+    case Qt::Key_Right:
+        stepBy(1, keyStepDb);
+        return true;
+    case Qt::Key_Down:
+    case Qt::Key_Left:
+        stepBy(-1, keyStepDb);
+        return true;
+    case Qt::Key_PageUp:
+        stepBy(1, pageStepDb);
+        return true;
+    case Qt::Key_PageDown:
+        stepBy(-1, pageStepDb);
+        return true;
+    default:
+        return false; // Home and End: the slider's own ends, -120 and +3 dB
+    }
 }
 
 void VolumeSlider::setDecimals(int value)
@@ -102,7 +199,11 @@ void VolumeSlider::setLevelSilently(double db)
 // set it; the handle then rests where that value belongs, as the box shows it.
 void VolumeSlider::on_slider_valueChanged(int value)
 {
-    const double db = landingValue(calcDb(value));
+    tryMove(landingValue(calcDb(value)));
+}
+
+void VolumeSlider::tryMove(double db)
+{
     const double delta = db - shownDb;
     bool ok = delta != 0.0 && isPossibleValue(db);
     if (ok)
@@ -118,13 +219,8 @@ void VolumeSlider::on_slider_valueChanged(int value)
 void VolumeSlider::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    QFont font = painter.font();
-    if (font.pointSizeF() > 0)
-        font.setPointSizeF(font.pointSizeF() * 0.6);
-    painter.setFont(font);
-
-    const QChar minus(0x2212); // a true minus sign, as wide as the plus
-    const QRect br = painter.fontMetrics().boundingRect(QString(minus) + QStringLiteral("120"));
+    painter.setFont(scaleFont(painter.font()));
+    const QRect br = widestLabelRect(painter.fontMetrics());
 
     const CustomSlider* slider = ui->slider;
     const int sx = slider->x();

@@ -1,9 +1,11 @@
 #pragma once
 
 #include "deviceprotocol.h"
+#include "devicesession.h"
 #include "emulatedprocessor.h"
 #include "firmwaretable.h"
 #include "hidthread.h"
+#include "testsupport.h"
 
 #include <QTest>
 
@@ -39,9 +41,32 @@ inline EmulatedProcessor& freshProcessor()
     return emu;
 }
 
-// Keeps a window's own timer from ticking: the test alone gives the automaton its ticks.
+// Whether a device session is idle, waiting on events for up to 100 ms until it is: not
+// in QTRY's 10 ms sleeps, which would make up most of an exchange. QTRY bounds it.
+inline bool sessionIdle(const DeviceSession& session)
+{
+    return waitUntil([&session] { return session.isIdle(); }, 100);
+}
+
+// Keeps a window's own timer from ticking: the test alone gives the session its ticks.
 class TickBlocker : public QObject
 {
 public:
-    bool eventFilter(QObject*, QEvent* event) override { return event->type() == QEvent::Timer; }
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        return event->type() == QEvent::Timer && !passing;
+    }
+    // One whole tick of the window's timer, including what the window does besides the
+    // session's probe (the DAC tab).
+    void tick(QObject* window)
+    {
+        passing = true;
+        // Not id 0: QMainWindow's layout takes that for one of its own idle timers.
+        QTimerEvent event(-1);
+        QCoreApplication::sendEvent(window, &event);
+        passing = false;
+    }
+
+private:
+    bool passing = false;
 };

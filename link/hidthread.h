@@ -36,11 +36,13 @@ private:
     enum class Attempt
     {
         Succeeded,
-        Failed,
+        Failed,     // the handle could not carry the request, or it broke and was dropped
+        Unanswered, // the request went out; no verified answer came in time, yet one may
         Stopped
     };
     Attempt attempt(const QByteArray& frameWithCrc, ResponseAssembler& assembler);
     bool discardWaitingReports();
+    void waitOutLateAnswers();
     void dropDevice();
 
     // Guards the pending request and requestPending: the GUI thread hands a request

@@ -81,20 +81,40 @@ void TestHIDThread::failedAttemptsAreRetried()
 {
     emu.setValue(22, hex("000080BF")); // -1.0f
     emu.setValue(30, hex("000000C0")); // -2.0f
-    // A corrupted CRC, a dropped answer, an answer after the time-out (taken by the retry,
-    // whose own answer is then left waiting).
-    const std::function<void()> faults[] = {
-        [this] { emu.corruptAnswerCrc(1); }, [this] { emu.dropAnswer(1); },
-        [this] { emu.delayAnswer(1, std::chrono::milliseconds(700)); }};
-    for (const auto& fault : faults) {
+    using ms = std::chrono::milliseconds;
+    // Each fault, with what the request gets and how often it went out. Each attempt waits
+    // 500 ms for its answer, five attempts at most. An answer after its time-out is taken
+    // by the retry, whose own answer is then left waiting. An answer after the fifth
+    // attempt gave up belongs to no request: the first one 2.7 s late with the retries'
+    // answers queued behind it, or the last attempt's alone, 200 ms after giving up.
+    const struct
+    {
+        std::function<void()> fault;
+        QByteArray response;
+        int sent;
+    } cases[] = {
+        {[this] { emu.corruptAnswerCrc(1); }, hex("0100 000080BF"), 2},
+        {[this] { emu.dropAnswer(1); }, hex("0100 000080BF"), 2},
+        {[this] { emu.delayAnswer(1, ms(700)); }, hex("0100 000080BF"), 2},
+        {[this] { emu.delayAnswer(1, ms(2700)); }, QByteArray(), 5},
+        {[this] {
+             for (int n = 1; n <= 4; ++n)
+                 emu.dropAnswer(n);
+             emu.delayAnswer(5, ms(700));
+         },
+         QByteArray(), 5},
+    };
+    for (const auto& c : cases) {
         emu.clearLogs();
-        fault();
+        c.fault();
         clock.start();
-        QCOMPARE(exchange(readOf(22)), hex("0100 000080BF"));
-        QVERIFY(clock.elapsed() >= 500); // one read time-out
-        QCOMPARE(emu.requestLog(), (QList<QByteArray>{readOf(22), readOf(22)}));
-        // Whatever is left waiting is discarded: the next request gets its own value.
+        QCOMPARE(exchange(readOf(22)), c.response);
+        const qint64 elapsed = clock.elapsed(), timeouts = c.sent - !c.response.isEmpty();
+        QVERIFY2(elapsed >= 500 * timeouts && elapsed < 500 * timeouts + 400,
+                 qPrintable(QString::number(elapsed)));
+        // What is left waiting or still on its way is not the next request's answer.
         QCOMPARE(exchange(readOf(30)), hex("0100 000000C0"));
+        QCOMPARE(emu.requestLog(), QVector<QByteArray>(c.sent, readOf(22)).toList() << readOf(30));
     }
 }
 

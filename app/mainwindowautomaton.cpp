@@ -259,9 +259,21 @@ MainWindow::ReadParamResult MainWindow::handleReadParamResponse(ParamTree::Param
         qDebug() << "Read param" << paramIndex << "refused with status" << r.status;
         return result;
     }
+    Node* node = paramTree->getParamNode(subset, paramIndex);
+    if (!apply || !node) {
+        result.ok = true;
+        return result;
+    }
+    // Nothing in an answer names the parameter it is for; one that does not fit is not
+    // this parameter's (a late answer to another request, say) and is not taken.
+    const int size = node->serialize().size();
+    if (r.value.size() != size) {
+        qDebug() << "Read param" << paramIndex << "answered with" << r.value.size()
+                 << "value bytes where" << size << "fit; value kept";
+        return result;
+    }
     result.ok = true;
-    if (apply)
-        result.changed = paramTree->deserializeParam(subset, paramIndex, r.value);
+    result.changed = node->deserialize(r.value);
     return result;
 }
 

@@ -15,6 +15,7 @@ private Q_SLOTS:
     void initTestCase() { initTestResources(); }
     void init();
     void readAllDropsTicksAndQueuedEdits();
+    void answersThatDoNotFitAreRefused();
     void updatesAndWriteAll();
     void levelPolling();
     void rebootAndBootloader();
@@ -77,6 +78,25 @@ void TestAutomaton::readAllDropsTicksAndQueuedEdits()
     emu.setPathStatus(hex("11"), 7);
     run(MainWindow::PresetChanged);
     QCOMPARE(emu.requestLog(), QList<QByteArray>{hex("02 01 11 00")});
+}
+
+// An answer whose value does not have the parameter's size is not taken, and says so:
+// a float, a label, a check box, a choice, a crossover filter and an equalizer band.
+void TestAutomaton::answersThatDoNotFitAreRefused()
+{
+    const QList<QPair<int, int>> planted{{39, 3}, {37, 68}, {40, 2}, {3, 0}, {43, 87}, {45, 32}};
+    QList<QByteArray> before;
+    for (const auto& [i, size] : planted) {
+        before << param(i)->serialize();
+        emu.setValue(i, QByteArray(size, '\x11'));
+        const QString message =
+            QStringLiteral("Read param %1 answered with %2 value bytes where %3 fit; value kept");
+        QTest::ignoreMessage(QtDebugMsg,
+                             qPrintable(message.arg(i).arg(size).arg(before.last().size())));
+    }
+    run(MainWindow::ReadAll);
+    for (int k = 0; k < planted.size(); ++k)
+        QCOMPARE(param(planted[k].first)->serialize(), before[k]);
 }
 
 void TestAutomaton::updatesAndWriteAll()

@@ -131,6 +131,7 @@ private:
     void dispatchIdle(MainWindow::input in);
     bool completeRequest();
     void startReadAll();
+    bool userChangeWaiting(const Node* node) const;
     bool startPluginPass();
     bool continuePluginWriting();
     bool continuePluginVerification();

@@ -120,9 +120,9 @@ bool MainWindow::completeRequest()
         ++paramIndex;
         if (makeReadParamRequest(ParamTree::All))
             return true;
+        // Edits made meanwhile are still queued, and so is their ParamEnqueued: they are
+        // written next. The values read queued nothing (see handleReadParamResponse).
         state = Idle;
-        // Values read may have queued writes; the device already has them.
-        treeWidget->clearQueueOfUpdates();
         treeWidget->setEnabled(true);
         break;
     case WritingPlugin:
@@ -273,8 +273,22 @@ MainWindow::ReadParamResult MainWindow::handleReadParamResponse(ParamTree::Param
         return result;
     }
     result.ok = true;
+    if (userChangeWaiting(node))
+        return result;
+    treeWidget->setShowingDeviceValues(true);
     result.changed = node->deserialize(r.value);
+    treeWidget->setShowingDeviceValues(false);
     return result;
+}
+
+// A value the user set while it was being read stays: it goes to the device next, so the
+// value read is already out of date. The preset is not queued in the tree view but sent
+// as its own input.
+bool MainWindow::userChangeWaiting(const Node* node) const
+{
+    if (node == paramTree->getPresetNode())
+        return inputQueue.contains(PresetChanged);
+    return treeWidget->isQueued(node->paramIndex);
 }
 
 bool MainWindow::handleWriteParamResponse()

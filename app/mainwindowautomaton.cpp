@@ -115,16 +115,20 @@ bool MainWindow::completeRequest()
             return true;
         treeWidget->setEnabled(true);
         break;
-    case ReadingAll:
-        handleReadParamResponse(ParamTree::All, true);
-        ++paramIndex;
-        if (makeReadParamRequest(ParamTree::All))
+    case ReadingAll: {
+        // The next read goes out before this answer is applied: putting a value into its
+        // widgets takes a good part of an exchange, and the link would stand idle meanwhile.
+        const int answered = paramIndex++;
+        const bool more = makeReadParamRequest(ParamTree::All);
+        handleReadParamResponse(ParamTree::All, true, answered);
+        if (more)
             return true;
         // Edits made meanwhile are still queued, and so is their ParamEnqueued: they are
         // written next. The values read queued nothing (see handleReadParamResponse).
         state = Idle;
         treeWidget->setEnabled(true);
         break;
+    }
     case WritingPlugin:
         return continuePluginWriting();
     case VerifyingPlugin:
@@ -250,16 +254,22 @@ bool MainWindow::makeRunBootloaderRequest()
 MainWindow::ReadParamResult MainWindow::handleReadParamResponse(ParamTree::ParamSubset subset,
                                                                 bool apply)
 {
+    return handleReadParamResponse(subset, apply, paramIndex);
+}
+
+MainWindow::ReadParamResult MainWindow::handleReadParamResponse(ParamTree::ParamSubset subset,
+                                                                bool apply, int index)
+{
     ReadParamResult result;
     const DeviceProtocol::ReadParamResult r = DeviceProtocol::checkReadParamResponse(lastResponse);
     if (!r.valid)
         return result;
     result.valid = true;
     if (!r.ok) {
-        qDebug() << "Read param" << paramIndex << "refused with status" << r.status;
+        qDebug() << "Read param" << index << "refused with status" << r.status;
         return result;
     }
-    Node* node = paramTree->getParamNode(subset, paramIndex);
+    Node* node = paramTree->getParamNode(subset, index);
     if (!apply || !node) {
         result.ok = true;
         return result;
@@ -268,7 +278,7 @@ MainWindow::ReadParamResult MainWindow::handleReadParamResponse(ParamTree::Param
     // this parameter's (a late answer to another request, say) and is not taken.
     const int size = node->serialize().size();
     if (r.value.size() != size) {
-        qDebug() << "Read param" << paramIndex << "answered with" << r.value.size()
+        qDebug() << "Read param" << index << "answered with" << r.value.size()
                  << "value bytes where" << size << "fit; value kept";
         return result;
     }

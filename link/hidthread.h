@@ -11,7 +11,9 @@ class ResponseAssembler;
 
 // Carries one request frame at a time to the device and its response back.
 // makeRequest hands the frame over; requestComplete answers once per request with
-// the verified response, or with an empty one when five attempts failed.
+// the verified response, or with an empty one when five attempts failed. After an
+// attempt that went unanswered, the next request waits until the device has been
+// silent for a read time-out, so that a late answer is not taken for its own.
 class HIDThread : public QThread
 {
     Q_OBJECT

@@ -7,6 +7,8 @@ TreeWidget::TreeWidget(QWidget* parent) : QTreeWidget(parent)
 
 void TreeWidget::enqueueParamIndexForUpdate(int paramIndex)
 {
+    if (showingDeviceValues)
+        return;
     if (!queued.contains(paramIndex)) {
         queue.append(paramIndex);
         queued.insert(paramIndex);

@@ -21,6 +21,11 @@ public:
     void enqueueParamIndexForUpdate(int paramIndex);
     bool dequeueParamIndex(int& paramIndex);
     void clearQueueOfUpdates();
+    // Whether the parameter waits to be written: the user changed it since it was last sent.
+    bool isQueued(int paramIndex) const { return queued.contains(paramIndex); }
+    // While values that came from the device are put into the widgets, a change signal
+    // they raise is no edit: it queues nothing, so the device is not sent back its own.
+    void setShowingDeviceValues(bool showing) { showingDeviceValues = showing; }
 
 Q_SIGNALS:
     void paramEnqueuedForUpdate();
@@ -46,4 +51,5 @@ private:
 
     QList<int> queue;
     QSet<int> queued;
+    bool showingDeviceValues = false;
 };

@@ -189,12 +189,11 @@ bool DeviceSession::completeRequest()
             return true;
         break;
     case PollingLevels: {
-        const DeviceProtocol::ReadParamResult r = checkReadResponse();
-        if (r.ok && readLevels)
-            tree->deserializeParam(ParamTree::Levels, paramIndex, r.value);
+        const bool valid = takeReadAnswer(tree->getParamNode(ParamTree::Levels, paramIndex),
+                                          paramIndex, readLevels);
         // Any well-formed answer to the probe, whatever its status, means connected.
-        if (paramIndex == 0 && r.valid != connected) {
-            connected = r.valid;
+        if (paramIndex == 0 && valid != connected) {
+            connected = valid;
             qCDebug(lcLink) << (connected ? "device connected" : "device lost");
             Q_EMIT connectionChanged(connected);
             if (connected) {
@@ -219,15 +218,16 @@ bool DeviceSession::completeRequest()
         Q_EMIT bulkTransferChanged(false);
         break;
     case ReadingAll: {
-        const DeviceProtocol::ReadParamResult r = checkReadResponse();
-        if (r.ok)
-            tree->deserializeParam(ParamTree::All, paramIndex, r.value);
-        ++paramIndex;
-        if (sendRead(tree->getParamNode(ParamTree::All, paramIndex)))
+        // The next read goes out before this answer is applied: putting a value into its
+        // widgets takes a good part of an exchange, and the link would stand idle meanwhile.
+        const int answered = paramIndex++;
+        const bool more = sendRead(tree->getParamNode(ParamTree::All, paramIndex));
+        takeReadAnswer(tree->getParamNode(ParamTree::All, answered), answered, true);
+        if (more)
             return true;
+        // Edits made meanwhile are still queued, and so is their ParamEnqueued: they are
+        // written next. The values read queued nothing (see takeReadAnswer).
         currentState = Idle;
-        // Values read may have queued writes; the device already has them.
-        queue->clear();
         Q_EMIT bulkTransferChanged(false);
         break;
     }
@@ -385,12 +385,41 @@ bool DeviceSession::sendPluginReadBack()
 
 // Answers
 
-DeviceProtocol::ReadParamResult DeviceSession::checkReadResponse()
+bool DeviceSession::takeReadAnswer(Node* node, int index, bool apply)
 {
     const DeviceProtocol::ReadParamResult r = DeviceProtocol::checkReadParamResponse(lastResponse);
-    if (r.valid && !r.ok)
-        qCWarning(lcLink) << "Read param" << paramIndex << "refused with status" << r.status;
-    return r;
+    if (!r.valid)
+        return false;
+    if (!r.ok) {
+        qCWarning(lcLink) << "Read param" << index << "refused with status" << r.status;
+        return true;
+    }
+    if (!apply || !node)
+        return true;
+    // Nothing in an answer names the parameter it is for; one that does not fit is not
+    // this parameter's (a late answer to another request, say) and is not taken.
+    const int size = node->serialize().size();
+    if (r.value.size() != size) {
+        qCWarning(lcLink) << "Read param" << index << "answered with" << r.value.size()
+                          << "value bytes where" << size << "fit; value kept";
+        return true;
+    }
+    if (userChangeWaiting(node))
+        return true;
+    queue->setShowingDeviceValues(true);
+    node->deserialize(r.value);
+    queue->setShowingDeviceValues(false);
+    return true;
+}
+
+// A value the user set while it was being read stays: it goes to the device next, so the
+// value read is already out of date. The preset is not queued in the update queue but
+// sent as its own input.
+bool DeviceSession::userChangeWaiting(const Node* node) const
+{
+    if (node == tree->getPresetNode())
+        return inputQueue.contains(PresetChanged);
+    return queue->contains(node->paramIndex);
 }
 
 bool DeviceSession::checkWriteResponse()

@@ -123,8 +123,11 @@ private:
     bool sendNextOfWriteAll();
     bool sendNextPluginChunk();
     bool sendPluginReadBack();
-    // Checks the last response; an answer that refuses is logged.
-    DeviceProtocol::ReadParamResult checkReadResponse();
+    // Takes the last response as the answer to the read of `node`, the parameter at
+    // `index` of its subset, and puts its value into the node when `apply`. Returns
+    // whether it was a well-formed answer to a read, whatever its status.
+    bool takeReadAnswer(Node* node, int index, bool apply);
+    bool userChangeWaiting(const Node* node) const;
     bool checkWriteResponse();
     bool checkReadBack();
 

@@ -1,6 +1,8 @@
 // The device session without a window, against the emulated processor: connecting,
 // Read All, edits, Write All after a load, level polling, losing and finding the device,
 // and the service commands.
+#include "customcombobox.h"
+#include "customdoublespinbox.h"
 #include "linkexchange.h"
 #include "sessionfixture.h"
 #include "testsupport.h"
@@ -30,7 +32,10 @@ class TestAutomaton : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void init();
-    void readAllDropsTicksAndQueuedEdits();
+    void editsDuringReadAllReachTheDevice_data();
+    void editsDuringReadAllReachTheDevice();
+    void answersThatDoNotFitAreRefused();
+    void presetWriteIsFollowedByReadAll();
     void updatesAndWriteAllAfterALoad();
     void levelPolling();
     void unplugAndReconnect();
@@ -87,20 +92,74 @@ void TestAutomaton::init()
     bulk->clear();
 }
 
-void TestAutomaton::readAllDropsTicksAndQueuedEdits()
+// Read All is held at one request while the user changes a value: output 1's volume,
+// before or after the volume is read, or the preset before it is read. The device ends
+// up with the change, the tree keeps showing it, and ticks meanwhile send nothing.
+void TestAutomaton::editsDuringReadAllReachTheDevice_data()
 {
-    session().readAll();
-    QCOMPARE(session().state(), DeviceSession::ReadingAll);
-    // An edit queued meanwhile is overwritten by the device's values and dropped; ticks
-    // during Read All send nothing.
-    s->queue().enqueue(39);
-    session().tick();
-    QVERIFY(idle());
-    QVERIFY(s->queue().isEmpty());
-    QCOMPARE(emu.requestLog().size(), firmwareParamCount);
-    QCOMPARE(flags(*bulk), (QList<bool>{true, false}));
+    QTest::addColumn<int>("heldAt");
+    QTest::addColumn<bool>("preset");
+    QTest::newRow("volume before its read") << 5 << false;
+    QTest::newRow("volume after its read") << 100 << false;
+    QTest::newRow("preset before its read") << 1 << true;
+}
 
-    // A preset write is followed by Read All; a refused one by nothing but a warning.
+void TestAutomaton::editsDuringReadAllReachTheDevice()
+{
+    QFETCH(int, heldAt);
+    QFETCH(bool, preset);
+    auto* volume = qobject_cast<CustomDoubleSpinBox*>(s->hub.itemWidget(param(39)->treeItem, 1));
+    auto* presetBox = qobject_cast<CustomComboBox*>(s->hub.itemWidget(param(0)->treeItem, 1));
+    emu.delayAnswer(heldAt, std::chrono::milliseconds(300));
+    session().readAll();
+    QVERIFY(waitUntil([&] { return emu.requestLog().size() == heldAt; }));
+    QCOMPARE(session().state(), DeviceSession::ReadingAll);
+    session().tick();
+    if (preset)
+        presetBox->setCurrentIndex(2);
+    else
+        QTest::keyClick(volume, Qt::Key_PageDown); // ten steps of 0.1 dB down
+    QVERIFY(idle());
+
+    QList<QByteArray> reads, expected;
+    for (int i = 0; i < firmwareParamCount; ++i)
+        reads << readOf(i);
+    const QByteArray minusOne = hex("000080BF");
+    if (preset) {
+        expected << reads << hex("02 01 11 02") << reads; // the new preset is read whole
+        QCOMPARE(emu.value(0), hex("02"));
+        QCOMPARE(presetBox->currentIndex(), 2);
+    } else {
+        expected << reads << DeviceProtocol::writeParamRequest(hex("820107"), minusOne);
+        QCOMPARE(emu.value(39), minusOne);
+        QCOMPARE(volume->value(), -1.0);
+        QCOMPARE(param(39)->serialize(), minusOne);
+    }
+    QCOMPARE(emu.requestLog(), expected);
+}
+
+// An answer whose value does not have the parameter's size is not taken, and says so:
+// a float, a label, a check box, a choice, a crossover filter and an equalizer band.
+void TestAutomaton::answersThatDoNotFitAreRefused()
+{
+    const QList<QPair<int, int>> planted{{39, 3}, {37, 68}, {40, 2}, {3, 0}, {43, 87}, {45, 32}};
+    QList<QByteArray> before;
+    for (const auto& [i, size] : planted) {
+        before << param(i)->serialize();
+        emu.setValue(i, QByteArray(size, '\x11'));
+        const QString message =
+            QStringLiteral("Read param %1 answered with %2 value bytes where %3 fit; value kept");
+        QTest::ignoreMessage(QtWarningMsg,
+                             qPrintable(message.arg(i).arg(size).arg(before.last().size())));
+    }
+    run(&DeviceSession::readAll);
+    for (int k = 0; k < planted.size(); ++k)
+        QCOMPARE(param(planted[k].first)->serialize(), before[k]);
+}
+
+// A preset write is followed by Read All; a refused one by nothing but a warning.
+void TestAutomaton::presetWriteIsFollowedByReadAll()
+{
     run(&DeviceSession::writePreset);
     QCOMPARE(emu.requestLog().size(), 1 + firmwareParamCount);
     QCOMPARE(emu.requestLog()[0], hex("02 01 11 00")); // write, path length 1, Preset, 0

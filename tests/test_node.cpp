@@ -169,6 +169,12 @@ private Q_SLOTS:
         hub.onWidgetChanged(); // no sender at all
         hub.onPEQChanged();
         QCOMPARE(drain(*hub.updateQueue()), QList<int>({17}));
+        // A value from the device, put into the widget, is no edit.
+        QSignalSpy enqueued(&hub, &TreeWidget::paramEnqueuedForUpdate);
+        hub.updateQueue()->setShowingDeviceValues(true);
+        box.toggle();
+        hub.updateQueue()->setShowingDeviceValues(false);
+        QVERIFY(drain(*hub.updateQueue()).isEmpty() && enqueued.isEmpty());
     }
 
     // A PEQ button whose property does not convert still announces the click, with no node

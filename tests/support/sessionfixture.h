@@ -26,10 +26,15 @@ public:
     QStringList messages;
 };
 
-// A device session on a parameter tree of its own and no window, as a command-line
-// front end would build it. The hub only carries the tree's rows.
+// A device session on a parameter tree of its own and no window, wired as a
+// command-line front end would wire it. The hub carries the tree's rows and widgets.
 struct HeadlessSession
 {
+    HeadlessSession()
+    {
+        QObject::connect(&hub, &TreeWidget::presetChanged, &session, &DeviceSession::writePreset);
+    }
+
     TreeWidget hub;
     ParamTree tree{&hub};
     RecordingPrompter prompter;

@@ -5,8 +5,9 @@
 #include "devicenodes.h"
 #include "hidthread.h"
 #include "node.h"
+#include "paramtree.h"
+#include "paramtreeview.h"
 #include "pluginwritingprogress.h"
-#include "treewidget.h"
 
 #include <QAction>
 #include <QDebug>
@@ -128,7 +129,7 @@ bool MainWindow::completeRequest()
             return true;
         state = Idle;
         // Values read may have queued writes; the device already has them.
-        treeWidget->clearQueueOfUpdates();
+        paramTree->hub->clearQueueOfUpdates();
         treeWidget->setEnabled(true);
         break;
     case WritingPlugin:
@@ -222,7 +223,7 @@ bool MainWindow::makeWriteAllRequest()
 
 bool MainWindow::makeUpdateRequest()
 {
-    if (!treeWidget->dequeueParamIndex(paramIndex))
+    if (!paramTree->hub->dequeueParamIndex(paramIndex))
         return false;
     return makeWriteParamRequest(ParamTree::All);
 }

@@ -28,25 +28,17 @@ VolumeNode::VolumeNode(const NodeArgs& args)
     : DoubleSpinBoxNode(args, QStringLiteral("Volume"), make_path_segment(7), volumeParams())
 {}
 
-void VolumeNode::anchor() {}
-
 DelayNode::DelayNode(const NodeArgs& args)
     : DoubleSpinBoxNode(args, QStringLiteral("Delay"), make_path_segment(8), delayParams())
 {}
-
-void DelayNode::anchor() {}
 
 MuteNode::MuteNode(const NodeArgs& args)
     : CheckBoxNode(args, QStringLiteral("Mute"), make_path_segment(9))
 {}
 
-void MuteNode::anchor() {}
-
 InvertNode::InvertNode(const NodeArgs& args)
     : CheckBoxNode(args, QStringLiteral("Invert"), make_path_segment(10))
 {}
-
-void InvertNode::anchor() {}
 
 SubwooferChannelNode::SubwooferChannelNode(const NodeArgs& args)
     : CheckBoxNode(args, QStringLiteral("Subwoofer Channel"), make_path_segment(36))
@@ -54,10 +46,6 @@ SubwooferChannelNode::SubwooferChannelNode(const NodeArgs& args)
     persistent = false;
 }
 
-void SubwooferChannelNode::anchor() {}
-
 SourceNode::SourceNode(NodeArgs& args, AudioKind kind, int number)
     : CheckBoxNode(args, inputName(kind, number), inputSegment(kind, number))
 {}
-
-void SourceNode::anchor() {}

@@ -3,5 +3,3 @@
 DacModelNode::DacModelNode(const NodeArgs& args)
     : VersionNode(args, QStringLiteral("DAC Model"), make_path_segment(35))
 {}
-
-void DacModelNode::anchor() {}

@@ -8,8 +8,6 @@ Ak449xFilterNode::Ak449xFilterNode(const NodeArgs& args, const QString& name, pa
                    2)
 {}
 
-void Ak449xFilterNode::anchor() {}
-
 // The device reports these option texts; the fifth keeps its odd spacing on purpose.
 SabreFilterNode::SabreFilterNode(const NodeArgs& args)
     : ComboBoxNode(args, QStringLiteral("Filter"), make_path_segment(29),
@@ -22,21 +20,15 @@ SabreFilterNode::SabreFilterNode(const NodeArgs& args)
                    0)
 {}
 
-void SabreFilterNode::anchor() {}
-
 SabreHarmonicNode::SabreHarmonicNode(const NodeArgs& args, const QString& name,
                                      path_segment segment)
     : DoubleSpinBoxNode(args, name, segment, {-100.0, 100.0, 1.0, 0.0, QString(), 0})
 {}
 
-void SabreHarmonicNode::anchor() {}
-
 SabreAddFilterNode::SabreAddFilterNode(const NodeArgs& args)
     : DoubleSpinBoxNode(args, QStringLiteral("ADD Filter"), make_path_segment(32),
                         {0.0, 4.0, 1.0, 0.0, QString(), 0})
 {}
-
-void SabreAddFilterNode::anchor() {}
 
 // The group keeps a handle on each child it binds; `children` owns them.
 template <typename T> static T* adopt(Node* group, T* child)
@@ -56,16 +48,6 @@ DacAk449xNode::DacAk449xNode(const NodeArgs& args)
     }
 }
 
-void DacAk449xNode::anchor() {}
-
-void DacAk449xNode::bind(const Bindings& bindings)
-{
-    filters[0]->bind(bindings.ch12Filter);
-    filters[1]->bind(bindings.ch34Filter);
-    filters[2]->bind(bindings.ch56Filter);
-    filters[3]->bind(bindings.ch78Filter);
-}
-
 DacSabreNode::DacSabreNode(const NodeArgs& args)
     : Node(args, QStringLiteral("DAC SABRE"), make_path_segment(28), QString())
 {
@@ -76,13 +58,4 @@ DacSabreNode::DacSabreNode(const NodeArgs& args)
     harmonic3rd = adopt(
         this, new SabreHarmonicNode(own, QStringLiteral("3rd Harmonic"), make_path_segment(31)));
     addFilter = adopt(this, new SabreAddFilterNode(own));
-}
-
-void DacSabreNode::anchor() {}
-
-void DacSabreNode::bind(const Bindings& bindings)
-{
-    filter->bind(bindings.filter);
-    harmonic2nd->bind(bindings.harmonic2ndValue, bindings.harmonic2ndSlider);
-    harmonic3rd->bind(bindings.harmonic3rdValue, bindings.harmonic3rdSlider);
 }

@@ -12,17 +12,14 @@ PresetNode::PresetNode(const NodeArgs& args)
           {QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}, 0)
 {
     persistent = false;
+    userChoiceIsWritten = false;
 }
-
-void PresetNode::anchor() {}
 
 PresetSourceNode::PresetSourceNode(const NodeArgs& args)
     : ComboBoxNode(args, QStringLiteral("Preset Source"), make_path_segment(20), sourceOptions, 0)
 {
     persistent = false;
 }
-
-void PresetSourceNode::anchor() {}
 
 VolumeSourceNode::VolumeSourceNode(const NodeArgs& args)
     : ComboBoxNode(args, QStringLiteral("Volume Source"), make_path_segment(19),
@@ -31,8 +28,6 @@ VolumeSourceNode::VolumeSourceNode(const NodeArgs& args)
     persistent = false;
 }
 
-void VolumeSourceNode::anchor() {}
-
 SpdifCableNode::SpdifCableNode(const NodeArgs& args)
     : ComboBoxNode(args, QStringLiteral("SPDIF Cable"), make_path_segment(21),
                    {QStringLiteral("Optic"), QStringLiteral("Coaxial")}, 0)
@@ -40,16 +35,12 @@ SpdifCableNode::SpdifCableNode(const NodeArgs& args)
     persistent = false;
 }
 
-void SpdifCableNode::anchor() {}
-
 SubwooferModeNode::SubwooferModeNode(const NodeArgs& args)
     : ComboBoxNode(args, QStringLiteral("Subwoofer Mode"), make_path_segment(38),
                    {QStringLiteral("Classic"), QStringLiteral("Parametric")}, 0)
 {
     persistent = false;
 }
-
-void SubwooferModeNode::anchor() {}
 
 InputSourceNode::InputSourceNode(const NodeArgs& args)
     : ComboBoxNode(args, QStringLiteral("Input Source"), make_path_segment(40),
@@ -60,16 +51,12 @@ InputSourceNode::InputSourceNode(const NodeArgs& args)
     persistent = false;
 }
 
-void InputSourceNode::anchor() {}
-
 RemoteControlScreenNode::RemoteControlScreenNode(const NodeArgs& args)
     : ComboBoxNode(args, QStringLiteral("RC Screen"), make_path_segment(39),
                    {QStringLiteral("Original"), QStringLiteral("Rotated")}, 0)
 {
     persistent = false;
 }
-
-void RemoteControlScreenNode::anchor() {}
 
 MasterVolumeNode::MasterVolumeNode(const NodeArgs& args)
     : DoubleSpinBoxNode(args, QStringLiteral("Master Volume"), make_path_segment(6),
@@ -78,8 +65,6 @@ MasterVolumeNode::MasterVolumeNode(const NodeArgs& args)
     persistent = false;
 }
 
-void MasterVolumeNode::anchor() {}
-
 SubwooferVolumeNode::SubwooferVolumeNode(const NodeArgs& args)
     : DoubleSpinBoxNode(args, QStringLiteral("Subwoofer Volume"), make_path_segment(37),
                         {-16.0, 16.0, 0.5, 0.0, QStringLiteral(" dB"), 1})
@@ -87,12 +72,8 @@ SubwooferVolumeNode::SubwooferVolumeNode(const NodeArgs& args)
     persistent = false;
 }
 
-void SubwooferVolumeNode::anchor() {}
-
 AutoInputNode::AutoInputNode(const NodeArgs& args)
     : CheckBoxNode(args, QStringLiteral("Auto Input"), make_path_segment(22))
 {
     persistent = false;
 }
-
-void AutoInputNode::anchor() {}

@@ -3,5 +3,3 @@
 FirmwareVersionNode::FirmwareVersionNode(const NodeArgs& args)
     : VersionNode(args, QStringLiteral("Firmware Version"), make_path_segment(33))
 {}
-
-void FirmwareVersionNode::anchor() {}

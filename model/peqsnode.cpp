@@ -2,7 +2,7 @@
 
 #include "peqnode.h"
 
-#include <QPushButton>
+#include "paramhub.h"
 
 PEQSNode::PEQSNode(NodeArgs& args)
     : Node(args, QStringLiteral("PEQ"), make_path_segment(11), QString())
@@ -10,15 +10,7 @@ PEQSNode::PEQSNode(NodeArgs& args)
     NodeArgs own = childArgs(args);
     for (int number = 1; number <= peqCount; ++number)
         children.append(new PEQNode(own, number));
-
-    button = new QPushButton(QStringLiteral("..."));
-    button->setProperty("peqsNode", QVariant::fromValue(this));
-    args.treeWidget->setItemWidget(treeItem, 1, button);
-    QObject::connect(button, &QPushButton::clicked, args.treeWidget,
-                     &TreeWidget::onPEQButtonClicked);
 }
-
-void PEQSNode::anchor() {}
 
 std::optional<PEQNode*> PEQSNode::getPEQNode(int band)
 {
@@ -39,10 +31,11 @@ int PEQSNode::getPEQParamIndex(int band)
     return node ? (*node)->paramIndex : -1;
 }
 
-void PEQSNode::setPEQParamsAndCoeffs(int band, PEQParams params, PEQCoeffs coeffs)
+void PEQSNode::setPEQParamsAndCoeffs(int band, PEQParams params, PEQCoeffs coeffs,
+                                     ChangeSource source)
 {
     if (const auto node = getPEQNode(band))
-        (*node)->setPEQParamsAndCoeffs(params, coeffs);
+        (*node)->setPEQParamsAndCoeffs(params, coeffs, source);
 }
 
 QString PEQSNode::getChannelName()
@@ -64,7 +57,8 @@ std::optional<int> PEQSNode::getOutputChannelIndex() const
     return int(channel.bytes[1]) - 1;
 }
 
-void PEQSNode::clickButton()
+void PEQSNode::requestEditor()
 {
-    button->click();
+    if (hub)
+        hub->requestEqualizer(this);
 }

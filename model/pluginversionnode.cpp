@@ -3,5 +3,3 @@
 PluginVersionNode::PluginVersionNode(const NodeArgs& args)
     : VersionNode(args, QStringLiteral("Plugin Version"), make_path_segment(34))
 {}
-
-void PluginVersionNode::anchor() {}

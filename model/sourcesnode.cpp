@@ -17,10 +17,7 @@ SourcesNode::SourcesNode(NodeArgs& args, int analogInputCount, int digitalInputC
     add(AudioKind::Digital, digitalInputCount);
 }
 
-void SourcesNode::anchor() {}
-
-void SourcesNode::bindSource(int inputIndex, CustomCheckBox* checkBox)
+SourceNode* SourcesNode::source(int inputIndex) const
 {
-    if (inputIndex >= 0 && inputIndex < sources.size())
-        sources.at(inputIndex)->bind(checkBox);
+    return inputIndex >= 0 && inputIndex < sources.size() ? sources.at(inputIndex) : nullptr;
 }

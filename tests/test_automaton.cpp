@@ -1,5 +1,7 @@
 #include "linkexchange.h"
 #include "mainwindow.h"
+#include "paramtree.h"
+#include "paramtreeview.h"
 #include "testsupport.h"
 
 #include <QMessageBox>
@@ -28,7 +30,7 @@ private:
         QTRY_COMPARE_WITH_TIMEOUT(window->automatonState(), 0, 20000);
     }
     Node* param(int i) { return window->getParamTree()->getParamNode(ParamTree::All, i); }
-    TreeWidget* hub() { return window->findChild<TreeWidget*>(); }
+    ParamHub* hub() { return window->getParamTree()->hub; }
 
     EmulatedProcessor& emu = EmulatedProcessor::instance();
     std::unique_ptr<PrivatePreferences> prefs;
@@ -59,13 +61,13 @@ void TestAutomaton::init()
 void TestAutomaton::readAllDropsTicksAndQueuedEdits()
 {
     window->runAutomaton(MainWindow::ReadAll);
-    QVERIFY(!hub()->isEnabled());
+    QVERIFY(!window->findChild<ParamTreeView*>()->isEnabled());
     // An edit queued meanwhile is overwritten by the device's values and dropped; ticks
     // during Read All send nothing.
     hub()->enqueueParamIndexForUpdate(39);
     window->runAutomaton(MainWindow::TimerTick);
     QTRY_COMPARE(window->automatonState(), 0);
-    QVERIFY(hub()->isEnabled());
+    QVERIFY(window->findChild<ParamTreeView*>()->isEnabled());
     int index = -1;
     QVERIFY(!hub()->dequeueParamIndex(index));
     QCOMPARE(emu.requestLog().size(), firmwareParamCount);
@@ -94,9 +96,9 @@ void TestAutomaton::updatesAndWriteAll()
     // in order, with the tree disabled until the last; the device then holds the tool's values.
     emu.clearLogs();
     window->runAutomaton(MainWindow::WriteAll);
-    QVERIFY(!hub()->isEnabled());
+    QVERIFY(!window->findChild<ParamTreeView*>()->isEnabled());
     QTRY_COMPARE(window->automatonState(), 0);
-    QVERIFY(hub()->isEnabled());
+    QVERIFY(window->findChild<ParamTreeView*>()->isEnabled());
     QList<QByteArray> writes;
     for (int i = 13; i < firmwareParamCount; ++i) {
         const char* kind = firmwareParams[i].kind;
@@ -115,7 +117,8 @@ void TestAutomaton::levelPolling()
 {
     emu.setValue(38, hex("000004C2")); // -33.0f
     Node* level = window->getParamTree()->getParamNode(ParamTree::Levels, 2);
-    auto* bar = qobject_cast<QProgressBar*>(hub()->itemWidget(level->treeItem, 1));
+    auto* view = window->findChild<ParamTreeView*>();
+    auto* bar = qobject_cast<QProgressBar*>(view->itemWidget(view->itemOf(level), 1));
     // Without "Read Levels" only the probe goes out, and its value is not applied.
     run(MainWindow::TimerTick);
     QCOMPARE(emu.requestLog(), QList<QByteArray>{readOf(21)});

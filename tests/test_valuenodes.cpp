@@ -10,8 +10,9 @@
 #include "firmwareversionnode.h"
 #include "labelnode.h"
 #include "levelnode.h"
+#include "parambinding.h"
+#include "paramhub.h"
 #include "settingsjson.h"
-#include "treewidget.h"
 #include "volumeslider.h"
 
 #include <QLabel>
@@ -26,10 +27,11 @@ namespace {
 // whose queue shows what a user edit would write.
 struct Fixture
 {
-    TreeWidget hub;
+    ParamHub hub;
     QList<Node*> params;
     Node root;
-    const NodeArgs rootArgs{&root, &params, &hub, nullptr};
+    const NodeArgs rootArgs{&root, &params, &hub};
+    std::vector<std::unique_ptr<QWidget>> views;
     Node* channel = new Node(rootArgs, "Analog Output 3", make_indexed_path_segment(2, 3), "");
     NodeArgs args = channel->childArgs(rootArgs);
 
@@ -40,9 +42,13 @@ struct Fixture
         channel->children.append(node);
         return node;
     }
-    template <typename W> W* widgetOf(Node* node)
+    // A view of the node, as the parameter tree shows it.
+    template <typename W, typename N> W* viewOf(N* node)
     {
-        return qobject_cast<W*>(hub.itemWidget(node->treeItem, 1));
+        auto* widget = new W;
+        views.emplace_back(widget);
+        ParamBinding::bind(node, widget);
+        return widget;
     }
     QList<int> drain()
     {
@@ -93,7 +99,7 @@ private Q_SLOTS:
     {
         Fixture f;
         auto* label = f.add<LabelNode>();
-        QSignalSpy announced(&f.hub, &TreeWidget::channelLabelChanged);
+        QSignalSpy announced(&f.hub, &ParamHub::channelLabelChanged);
         const QByteArray sub = hex("53000000 75000000 62000000") + QByteArray(52, '\0'); // "Sub"
         QVERIFY(label->deserialize(sub));
         QCOMPARE(label->text(), QStringLiteral("Sub"));
@@ -108,7 +114,7 @@ private Q_SLOTS:
         // Labels from the device are announced, not written back; a rename is written once.
         QCOMPARE(announced.size(), 3);
         QVERIFY(f.drain().isEmpty());
-        label->setText(QStringLiteral("Tweeter L"));
+        label->setText(QStringLiteral("Tweeter L"), ChangeSource::User);
         QCOMPARE(f.drain(), QList<int>({label->paramIndex}));
         QCOMPARE(announced.last(), QVariantList({2, QStringLiteral("Tweeter L")}));
     }
@@ -117,12 +123,12 @@ private Q_SLOTS:
     {
         Fixture f;
         auto* mute = f.add<CheckBoxNode>(QStringLiteral("Mute"), make_path_segment(9));
-        auto* own = f.widgetOf<CustomCheckBox>(mute);
+        auto* own = f.viewOf<CustomCheckBox>(mute);
         CustomCheckBox box;
         CustomPushButton button;
         button.setCheckable(true);
-        mute->bind(&box);
-        mute->bind(&button);
+        ParamBinding::bind(mute, &box);
+        ParamBinding::bind(mute, &button);
         QVERIFY(mute->deserialize(hex("02")));
         QVERIFY(own->isChecked() && box.isChecked() && button.isChecked());
         QCOMPARE(mute->serialize(), hex("01"));
@@ -143,10 +149,11 @@ private Q_SLOTS:
         auto* volume = f.add<DoubleSpinBoxNode>(
             QStringLiteral("Volume"), make_path_segment(7),
             DoubleSpinBoxParams{-120.0, 3.0, 0.1, 0.0, QStringLiteral(" dB"), 1});
-        auto* own = f.widgetOf<CustomDoubleSpinBox>(volume);
+        auto* own = f.viewOf<CustomDoubleSpinBox>(volume);
         CustomDoubleSpinBox sb;
         VolumeSlider vs;
-        volume->bind(&sb, &vs);
+        ParamBinding::bind(volume, &sb);
+        ParamBinding::bind(volume, &vs);
         // 1.5; 10 clamped; -1.26 rounded; -6.
         const std::pair<const char*, double> floats[] = {
             {"0000c03f", 1.5}, {"00002041", 3.0}, {"ae47a1bf", -1.3}, {"0000c0c0", -6.0}};
@@ -191,9 +198,9 @@ private Q_SLOTS:
                                 QList<QString>{QStringLiteral("Digital"), QStringLiteral("USB"),
                                                QStringLiteral("Analog")},
                                 1);
-        auto* own = f.widgetOf<CustomComboBox>(source);
+        auto* own = f.viewOf<CustomComboBox>(source);
         CustomComboBox second;
-        source->bindSecond(&second);
+        ParamBinding::bind(source, &second);
         second.setSimplePopup(true);
         second.showPopup(); // the popup first built with the three options
         QVERIFY(source->deserialize(hex("ff")));
@@ -232,9 +239,10 @@ private Q_SLOTS:
         auto* firmware = f.add<FirmwareVersionNode>();
         auto* dac = f.add<DacModelNode>();
         auto bound = std::make_shared<QLabel>();
-        firmware->bind(bound);
+        auto* firmwareView = f.viewOf<QLabel>(firmware);
+        ParamBinding::bind(firmware, bound.get());
         QVERIFY(firmware->deserialize(QByteArray("1.2.3") + QByteArray(27, '\0')));
-        QCOMPARE(f.widgetOf<QLabel>(firmware)->text(), QStringLiteral("1.2.3"));
+        QCOMPARE(firmwareView->text(), QStringLiteral("1.2.3"));
         // Bytes after the first zero are not part of the text; Latin-1 throughout.
         QVERIFY(dac->deserialize(QByteArray("AK4493\xe9\0junk", 11) + QByteArray(21, '\0')));
         QCOMPARE(dac->text(), QStringLiteral("AK4493\u00e9"));
@@ -247,7 +255,7 @@ private Q_SLOTS:
     {
         Fixture f;
         auto* level = f.add<LevelNode>();
-        auto* bar = f.widgetOf<QProgressBar>(level);
+        auto* bar = f.viewOf<QProgressBar>(level);
         const std::pair<const char*, const char*> levels[] = {
             {"000048c3", "-150 dB"}, // -200
             {"33334bc1", "-12 dB"},  // -12.7

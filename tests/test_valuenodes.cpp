@@ -6,14 +6,22 @@
 #include "custompushbutton.h"
 #include "customslider.h"
 #include "dacmodelnode.h"
+#include "devicenodes.h"
 #include "doublespinboxnode.h"
 #include "firmwareversionnode.h"
 #include "labelnode.h"
 #include "levelnode.h"
+#include "outputnode.h"
 #include "parambinding.h"
 #include "paramhub.h"
+#include "paramtree.h"
+#include "paramtreeview.h"
+#include "peqnode.h"
+#include "peqsnode.h"
 #include "settingsjson.h"
 #include "volumeslider.h"
+#include "xoverfilternode.h"
+#include "xovernode.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -59,6 +67,14 @@ struct Fixture
         return indices;
     }
 };
+
+QStringList rowTexts(QTreeWidgetItem* item)
+{
+    QStringList texts;
+    for (int i = 0; i < item->childCount(); ++i)
+        texts << item->child(i)->text(0) + QLatin1Char('=') + item->child(i)->text(1);
+    return texts;
+}
 
 QByteArray hex(const char* h)
 {
@@ -268,6 +284,63 @@ private Q_SLOTS:
         }
         QVERIFY(!level->deserialize(hex("0000")));
         QVERIFY(f.drain().isEmpty());
+    }
+
+    // The parameter tree view: a row per node, editors that are views like any other,
+    // filter rows that follow the device, and buttons that ask for the dialogs.
+    void paramTreeViewRowsEditorsAndButtons()
+    {
+        ParamTree tree;
+        ParamHub& hub = *tree.hub;
+        ParamTreeView view;
+        view.showTree(&tree);
+        QCOMPARE(view.topLevelItemCount(), 15 + 2 + 8);
+        const auto editorOf = [&view](const Node* node) {
+            return view.itemWidget(view.itemOf(node), 1);
+        };
+
+        XoverFilterNode* hp = tree.getXoverNodes().first()->filter(true);
+        QCOMPARE(rowTexts(view.itemOf(hp)).mid(0, 2), QStringList({"Type=None", "Freq=10 Hz"}));
+        QCOMPARE(rowTexts(view.itemOf(hp)->child(5)),
+                 QStringList({"A1=0", "A2=0", "B0=1", "B1=0", "B2=0"}));
+        PEQNode* band = *tree.getOutputNode(0)->getPEQSNode()->getPEQNode(0);
+        QByteArray payload = band->serialize();
+        payload.replace(0, 1, hex("03")).replace(13, 4, hex("00008000")); // peak, a1 0.5
+        QVERIFY(band->deserialize(payload));
+        QCOMPARE(rowTexts(view.itemOf(band)).at(0), QStringLiteral("Type=Peak"));
+        QCOMPARE(rowTexts(view.itemOf(band)->child(4)).at(0), QStringLiteral("A1=0.5"));
+
+        QSignalSpy crossover(&hub, &ParamHub::crossoverRequested);
+        QSignalSpy equalizer(&hub, &ParamHub::equalizerRequested);
+        OutputNode* third = tree.getOutputNode(2);
+        qobject_cast<QPushButton*>(editorOf(third->getXoverNode()))->click();
+        qobject_cast<QPushButton*>(editorOf(third->getPEQSNode()))->click();
+        QCOMPARE(crossover.at(0).at(0).toInt(), 2);
+        QCOMPARE(equalizer.at(0).at(0).value<PEQSNode*>(), third->getPEQSNode());
+
+        // The tree's editor and a strip's box show one node: an edit in either is one write
+        // and shows in the other, through the node alone.
+        auto* treeBox = qobject_cast<CustomDoubleSpinBox*>(editorOf(tree.masterVolumeNode()));
+        CustomDoubleSpinBox strip;
+        ParamBinding::bind(tree.masterVolumeNode(), &strip);
+        hub.clearQueueOfUpdates();
+        strip.setValueWithSignals(-12.34);
+        QCOMPARE(treeBox->value(), -12.3);
+        treeBox->setValueWithSignals(-4.0);
+        QCOMPARE(strip.value(), -4.0);
+        int queued = -1;
+        QVERIFY(hub.dequeueParamIndex(queued) && queued == tree.masterVolumeNode()->paramIndex);
+        QVERIFY(!hub.dequeueParamIndex(queued));
+        QCOMPARE(tree.masterVolumeNode()->serialize(), hex("000080c0"));
+
+        // Choosing a preset in any of its boxes is announced, never queued.
+        QSignalSpy presetChanged(&hub, &ParamHub::presetChanged);
+        CustomComboBox presetBox;
+        ParamBinding::bind(tree.getPresetNode(), &presetBox);
+        presetBox.setCurrentIndex(2);
+        QCOMPARE(qobject_cast<QComboBox*>(editorOf(tree.getPresetNode()))->currentIndex(), 2);
+        QCOMPARE(presetChanged.count(), 1);
+        QVERIFY(!hub.dequeueParamIndex(queued));
     }
 };
 

@@ -42,6 +42,14 @@ template <typename Show> void follow(Node* node, QObject* widget, Show show, boo
                      });
 }
 
+// What an edit connection lives no longer than: the widget, and the hub (and with it the
+// tree's nodes), so that a widget outliving the tree, as in a window's teardown, stores
+// nothing into freed nodes.
+QObject* editGuard(Node* node, QObject* widget)
+{
+    return node->hub ? static_cast<QObject*>(node->hub) : widget;
+}
+
 // Stores a finished edit of `widget` as the user's change.
 template <typename Store> void store(QObject* widget, Store set)
 {
@@ -83,7 +91,7 @@ void bind(DoubleSpinBoxNode* node, CustomDoubleSpinBox* box)
     box->setSuffix(params.suffix);
     box->setDecimals(params.decimals);
     follow(node, box, [node, box] { box->setValueSilently(node->value()); });
-    QObject::connect(box, &CustomDoubleSpinBox::editingFinishedWithValue, box,
+    QObject::connect(box, &CustomDoubleSpinBox::editingFinishedWithValue, editGuard(node, box),
                      [node, box](double value) {
                          store(box, [&] { node->setValue(value, ChangeSource::User); });
                      });
@@ -95,7 +103,7 @@ void bind(DoubleSpinBoxNode* node, VolumeSlider* fader)
         return;
     fader->setDecimals(node->spinBoxParams().decimals);
     follow(node, fader, [node, fader] { fader->setValueSilently(node->value()); });
-    QObject::connect(fader, &VolumeSlider::editingFinishedWithValue, fader,
+    QObject::connect(fader, &VolumeSlider::editingFinishedWithValue, editGuard(node, fader),
                      [node, fader](double value) {
                          store(fader, [&] { node->setValue(value, ChangeSource::User); });
                      });
@@ -107,7 +115,7 @@ void bind(DoubleSpinBoxNode* node, CustomSlider* slider)
         return;
     follow(node, slider,
            [node, slider] { slider->setValueSilently(truncateToInt(node->value())); });
-    QObject::connect(slider, &CustomSlider::editingFinishedWithValue, slider,
+    QObject::connect(slider, &CustomSlider::editingFinishedWithValue, editGuard(node, slider),
                      [node, slider](double value) {
                          store(slider, [&] { node->setValue(value, ChangeSource::User); });
                      });
@@ -118,7 +126,7 @@ void bind(CheckBoxNode* node, CustomCheckBox* box)
     if (!node || !box)
         return;
     follow(node, box, [node, box] { box->setCheckedSilently(node->isChecked()); });
-    QObject::connect(box, &QCheckBox::toggled, box, [node, box](bool on) {
+    QObject::connect(box, &QCheckBox::toggled, editGuard(node, box), [node, box](bool on) {
         store(box, [&] { node->setChecked(on, ChangeSource::User); });
     });
 }
@@ -128,9 +136,10 @@ void bind(CheckBoxNode* node, CustomPushButton* button)
     if (!node || !button)
         return;
     follow(node, button, [node, button] { button->setCheckedSilently(node->isChecked()); });
-    QObject::connect(button, &QPushButton::toggled, button, [node, button](bool on) {
-        store(button, [&] { node->setChecked(on, ChangeSource::User); });
-    });
+    QObject::connect(button, &QPushButton::toggled, editGuard(node, button),
+                     [node, button](bool on) {
+                         store(button, [&] { node->setChecked(on, ChangeSource::User); });
+                     });
 }
 
 // Choosing the "Unknown (N)" item again changes nothing: it is the value already.
@@ -139,10 +148,11 @@ void bind(ComboBoxNode* node, CustomComboBox* box)
     if (!node || !box)
         return;
     follow(node, box, [node, box] { showChoice(node, box); });
-    QObject::connect(box, qOverload<int>(&QComboBox::currentIndexChanged), box, [node](int item) {
-        if (item >= 0 && item < node->optionTexts().size())
-            node->setCurrentIndex(item, ChangeSource::User);
-    });
+    QObject::connect(box, qOverload<int>(&QComboBox::currentIndexChanged), editGuard(node, box),
+                     [node](int item) {
+                         if (item >= 0 && item < node->optionTexts().size())
+                             node->setCurrentIndex(item, ChangeSource::User);
+                     });
 }
 
 void bind(LabelNode* node, CustomLineEdit* edit)
@@ -154,7 +164,7 @@ void bind(LabelNode* node, CustomLineEdit* edit)
         const QSignalBlocker blocker(edit);
         edit->setText(node->text());
     });
-    QObject::connect(edit, &QLineEdit::editingFinished, edit, [node, edit] {
+    QObject::connect(edit, &QLineEdit::editingFinished, editGuard(node, edit), [node, edit] {
         store(edit, [&] { node->setText(edit->text(), ChangeSource::User); });
     });
 }

@@ -1,4 +1,5 @@
 #include "dacnodes.h"
+#include "segmentid.h"
 
 Ak449xFilterNode::Ak449xFilterNode(const NodeArgs& args, const QString& name, path_segment segment)
     : ComboBoxNode(args, name, segment,
@@ -10,7 +11,7 @@ Ak449xFilterNode::Ak449xFilterNode(const NodeArgs& args, const QString& name, pa
 
 // The device reports these option texts; the fifth keeps its odd spacing on purpose.
 SabreFilterNode::SabreFilterNode(const NodeArgs& args)
-    : ComboBoxNode(args, QStringLiteral("Filter"), make_path_segment(29),
+    : ComboBoxNode(args, QStringLiteral("Filter"), make_path_segment(SegmentId::SabreFilter),
                    {QStringLiteral("Fast roll-off minimum phase"),
                     QStringLiteral("Slow roll-off minimum phase"),
                     QStringLiteral("Slow roll-off linear phase"),
@@ -26,7 +27,8 @@ SabreHarmonicNode::SabreHarmonicNode(const NodeArgs& args, const QString& name,
 {}
 
 SabreAddFilterNode::SabreAddFilterNode(const NodeArgs& args)
-    : DoubleSpinBoxNode(args, QStringLiteral("ADD Filter"), make_path_segment(32),
+    : DoubleSpinBoxNode(args, QStringLiteral("ADD Filter"),
+                        make_path_segment(SegmentId::SabreAddFilter),
                         {0.0, 4.0, 1.0, 0.0, QString(), 0})
 {}
 
@@ -38,24 +40,27 @@ template <typename T> static T* adopt(Node* group, T* child)
 }
 
 DacAk449xNode::DacAk449xNode(const NodeArgs& args)
-    : Node(args, QStringLiteral("DAC AK449X"), make_path_segment(23), QString())
+    : Node(args, QStringLiteral("DAC AK449X"), make_path_segment(SegmentId::DacAk449x), QString())
 {
     const NodeArgs own = childArgs(args);
     const char* names[4] = {"Ch 1-2 Filter", "Ch 3-4 Filter", "Ch 5-6 Filter", "Ch 7-8 Filter"};
     for (int i = 0; i < 4; ++i) {
-        filters[i] = adopt(this, new Ak449xFilterNode(own, QString::fromLatin1(names[i]),
-                                                      make_path_segment(24 + i)));
+        filters[i] =
+            adopt(this, new Ak449xFilterNode(own, QString::fromLatin1(names[i]),
+                                             make_path_segment(SegmentId::Ak449xFilter + i)));
     }
 }
 
 DacSabreNode::DacSabreNode(const NodeArgs& args)
-    : Node(args, QStringLiteral("DAC SABRE"), make_path_segment(28), QString())
+    : Node(args, QStringLiteral("DAC SABRE"), make_path_segment(SegmentId::DacSabre), QString())
 {
     const NodeArgs own = childArgs(args);
     filter = adopt(this, new SabreFilterNode(own));
-    harmonic2nd = adopt(
-        this, new SabreHarmonicNode(own, QStringLiteral("2nd Harmonic"), make_path_segment(30)));
-    harmonic3rd = adopt(
-        this, new SabreHarmonicNode(own, QStringLiteral("3rd Harmonic"), make_path_segment(31)));
+    harmonic2nd =
+        adopt(this, new SabreHarmonicNode(own, QStringLiteral("2nd Harmonic"),
+                                          make_path_segment(SegmentId::SabreHarmonic2nd)));
+    harmonic3rd =
+        adopt(this, new SabreHarmonicNode(own, QStringLiteral("3rd Harmonic"),
+                                          make_path_segment(SegmentId::SabreHarmonic3rd)));
     addFilter = adopt(this, new SabreAddFilterNode(own));
 }

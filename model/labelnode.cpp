@@ -1,4 +1,5 @@
 #include "labelnode.h"
+#include "segmentid.h"
 
 #include "paramhub.h"
 
@@ -6,7 +7,8 @@
 #include <QtEndian>
 
 LabelNode::LabelNode(const NodeArgs& args)
-    : Node(args, QStringLiteral("Label"), make_path_segment(41), QStringLiteral("label"))
+    : Node(args, QStringLiteral("Label"), make_path_segment(SegmentId::Label),
+           QStringLiteral("label"))
 {
     persistent = false;
     registerParam(args);

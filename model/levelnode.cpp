@@ -1,4 +1,5 @@
 #include "levelnode.h"
+#include "segmentid.h"
 
 #include "wirevalue.h"
 
@@ -6,7 +7,8 @@
 #include <cmath>
 
 LevelNode::LevelNode(const NodeArgs& args)
-    : Node(args, QStringLiteral("Level"), make_path_segment(18), QStringLiteral("signal_level"))
+    : Node(args, QStringLiteral("Level"), make_path_segment(SegmentId::Level),
+           QStringLiteral("signal_level"))
 {
     readOnly = true;
     registerParam(args);

@@ -1,4 +1,5 @@
 #include "outputnode.h"
+#include "segmentid.h"
 
 #include "channelparamnodes.h"
 #include "labelnode.h"
@@ -10,7 +11,9 @@
 OutputNode::OutputNode(const NodeArgs& args, AudioKind kind, int number, int analogInputCount,
                        int digitalInputCount)
     : Node(args, QStringLiteral("%1 Output %2").arg(audioKindWord(kind)).arg(number),
-           make_indexed_path_segment(kind == AudioKind::Digital ? 4 : 2, unsigned(number)),
+           make_indexed_path_segment(kind == AudioKind::Digital ? SegmentId::DigitalOutput
+                                                                : SegmentId::AnalogOutput,
+                                     unsigned(number)),
            QString())
 {
     NodeArgs own = childArgs(args);

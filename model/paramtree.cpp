@@ -1,4 +1,5 @@
 #include "paramtree.h"
+#include "segmentid.h"
 
 #include "dacmodelnode.h"
 #include "devicenodes.h"
@@ -49,7 +50,7 @@ ParamTree::ParamTree()
         outputNodes.append(
             addTopLevel(new DigitalOutputNode(args, i, analogInputCount, digitalInputCount)));
 
-    const path_segment levelSegment = make_path_segment(18);
+    const path_segment levelSegment = make_path_segment(SegmentId::Level);
     for (Node* node : qAsConst(allParams)) {
         if (path_segments_equal(node->segment, levelSegment))
             levelParams.append(node);

@@ -1,4 +1,5 @@
 #include "peqnode.h"
+#include "segmentid.h"
 
 #include "peqdesign.h"
 #include "settingsjson.h"
@@ -16,7 +17,7 @@ QString peqTypeText(PEQType type)
 
 PEQNode::PEQNode(NodeArgs& args, int number)
     : Node(args, QStringLiteral("EQ%1").arg(number),
-           make_indexed_path_segment(12, unsigned(number)), QStringLiteral("peq"))
+           make_indexed_path_segment(SegmentId::PeqBand, unsigned(number)), QStringLiteral("peq"))
 {
     coeffs = calcPEQCoeffs(params);
     registerParam(args);

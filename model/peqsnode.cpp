@@ -1,11 +1,12 @@
 #include "peqsnode.h"
+#include "segmentid.h"
 
 #include "peqnode.h"
 
 #include "paramhub.h"
 
 PEQSNode::PEQSNode(NodeArgs& args)
-    : Node(args, QStringLiteral("PEQ"), make_path_segment(11), QString())
+    : Node(args, QStringLiteral("PEQ"), make_path_segment(SegmentId::Peqs), QString())
 {
     NodeArgs own = childArgs(args);
     for (int number = 1; number <= peqCount; ++number)
@@ -46,13 +47,14 @@ QString PEQSNode::getChannelName()
 bool PEQSNode::isInputNode()
 {
     const path_segment channel = getParentPathSegment();
-    return path_segment_has_id(channel, 1) || path_segment_has_id(channel, 3);
+    return path_segment_has_id(channel, SegmentId::AnalogInput) ||
+           path_segment_has_id(channel, SegmentId::DigitalInput);
 }
 
 std::optional<int> PEQSNode::getOutputChannelIndex() const
 {
     const path_segment channel = getParentPathSegment();
-    if (!path_segment_has_id(channel, 2))
+    if (!path_segment_has_id(channel, SegmentId::AnalogOutput))
         return std::nullopt;
     return int(channel.bytes[1]) - 1;
 }

@@ -1,9 +1,10 @@
 #include "sourcesnode.h"
+#include "segmentid.h"
 
 #include "channelparamnodes.h"
 
 SourcesNode::SourcesNode(NodeArgs& args, int analogInputCount, int digitalInputCount)
-    : Node(args, QStringLiteral("Sources"), make_path_segment(16), QString())
+    : Node(args, QStringLiteral("Sources"), make_path_segment(SegmentId::Sources), QString())
 {
     NodeArgs own = childArgs(args);
     auto add = [&](AudioKind kind, int count) {

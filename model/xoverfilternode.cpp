@@ -1,4 +1,5 @@
 #include "xoverfilternode.h"
+#include "segmentid.h"
 
 #include "settingsjson.h"
 #include "xoverdesign.h"
@@ -25,8 +26,10 @@ QString xoverTypeText(XoverType type)
 }
 
 XoverFilterNode::XoverFilterNode(const NodeArgs& args, const QString& name)
-    : Node(args, name, make_path_segment(name == QLatin1String("LP") ? 14 : 15),
-           QStringLiteral("xover")),
+    : Node(
+          args, name,
+          make_path_segment(name == QLatin1String("LP") ? SegmentId::LowPass : SegmentId::HighPass),
+          QStringLiteral("xover")),
       highPassSlot(name != QLatin1String("LP"))
 {
     params.highpass = highPassSlot;

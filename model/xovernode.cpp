@@ -1,10 +1,11 @@
 #include "xovernode.h"
+#include "segmentid.h"
 
 #include "paramhub.h"
 #include "xoverfilternode.h"
 
 XoverNode::XoverNode(const NodeArgs& args, int channelNumber)
-    : Node(args, QStringLiteral("Xover"), make_path_segment(13), QString()),
+    : Node(args, QStringLiteral("Xover"), make_path_segment(SegmentId::Xover), QString()),
       channel(channelNumber - 1)
 {
     const NodeArgs own = childArgs(args);

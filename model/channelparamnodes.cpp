@@ -1,4 +1,5 @@
 #include "channelparamnodes.h"
+
 #include "segmentid.h"
 
 namespace {

@@ -1,4 +1,5 @@
 #include "dacmodelnode.h"
+
 #include "segmentid.h"
 
 DacModelNode::DacModelNode(const NodeArgs& args)

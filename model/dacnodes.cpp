@@ -1,4 +1,5 @@
 #include "dacnodes.h"
+
 #include "segmentid.h"
 
 Ak449xFilterNode::Ak449xFilterNode(const NodeArgs& args, const QString& name, path_segment segment)

@@ -1,4 +1,5 @@
 #include "devicenodes.h"
+
 #include "segmentid.h"
 
 namespace {

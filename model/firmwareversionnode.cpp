@@ -1,4 +1,5 @@
 #include "firmwareversionnode.h"
+
 #include "segmentid.h"
 
 FirmwareVersionNode::FirmwareVersionNode(const NodeArgs& args)

@@ -1,7 +1,7 @@
 #include "labelnode.h"
-#include "segmentid.h"
 
 #include "paramhub.h"
+#include "segmentid.h"
 
 #include <QVector>
 #include <QtEndian>

@@ -1,6 +1,6 @@
 #include "levelnode.h"
-#include "segmentid.h"
 
+#include "segmentid.h"
 #include "wirevalue.h"
 
 #include <algorithm>

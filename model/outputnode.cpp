@@ -1,10 +1,10 @@
 #include "outputnode.h"
-#include "segmentid.h"
 
 #include "channelparamnodes.h"
 #include "labelnode.h"
 #include "levelnode.h"
 #include "peqsnode.h"
+#include "segmentid.h"
 #include "sourcesnode.h"
 #include "xovernode.h"
 

@@ -1,5 +1,4 @@
 #include "paramtree.h"
-#include "segmentid.h"
 
 #include "dacmodelnode.h"
 #include "devicenodes.h"
@@ -7,6 +6,7 @@
 #include "inputnode.h"
 #include "outputnode.h"
 #include "pluginversionnode.h"
+#include "segmentid.h"
 #include "settingsjson.h"
 
 #include <QJsonObject>

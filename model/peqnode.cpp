@@ -1,7 +1,7 @@
 #include "peqnode.h"
-#include "segmentid.h"
 
 #include "peqdesign.h"
+#include "segmentid.h"
 #include "settingsjson.h"
 
 #include <cmath>

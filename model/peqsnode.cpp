@@ -1,7 +1,7 @@
 #include "peqsnode.h"
-#include "segmentid.h"
 
 #include "peqnode.h"
+#include "segmentid.h"
 
 #include "paramhub.h"
 

@@ -1,4 +1,5 @@
 #include "pluginversionnode.h"
+
 #include "segmentid.h"
 
 PluginVersionNode::PluginVersionNode(const NodeArgs& args)

@@ -1,7 +1,7 @@
 #include "sourcesnode.h"
-#include "segmentid.h"
 
 #include "channelparamnodes.h"
+#include "segmentid.h"
 
 SourcesNode::SourcesNode(NodeArgs& args, int analogInputCount, int digitalInputCount)
     : Node(args, QStringLiteral("Sources"), make_path_segment(SegmentId::Sources), QString())

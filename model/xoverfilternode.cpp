@@ -1,6 +1,6 @@
 #include "xoverfilternode.h"
-#include "segmentid.h"
 
+#include "segmentid.h"
 #include "settingsjson.h"
 #include "xoverdesign.h"
 

@@ -1,7 +1,7 @@
 #include "xovernode.h"
-#include "segmentid.h"
 
 #include "paramhub.h"
+#include "segmentid.h"
 #include "xoverfilternode.h"
 
 XoverNode::XoverNode(const NodeArgs& args, int channelNumber)

@@ -136,6 +136,9 @@ private:
     void dispatchIdle(MainWindow::input in);
     bool completeRequest();
     void startReadAll();
+    // Takes the last response as the answer to the read of node `index` of `subset`.
+    ReadParamResult handleReadParamResponse(ParamTree::ParamSubset subset, bool apply, int index);
+    bool userChangeWaiting(const Node* node) const;
     bool startPluginPass();
     bool continuePluginWriting();
     bool continuePluginVerification();

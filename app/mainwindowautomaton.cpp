@@ -122,16 +122,20 @@ bool MainWindow::completeRequest()
             return true;
         treeWidget->setEnabled(true);
         break;
-    case ReadingAll:
-        handleReadParamResponse(ParamTree::All, true);
-        ++paramIndex;
-        if (makeReadParamRequest(ParamTree::All))
+    case ReadingAll: {
+        // The next read goes out before this answer is applied: putting a value into its
+        // widgets takes a good part of an exchange, and the link would stand idle meanwhile.
+        const int answered = paramIndex++;
+        const bool more = makeReadParamRequest(ParamTree::All);
+        handleReadParamResponse(ParamTree::All, true, answered);
+        if (more)
             return true;
+        // Edits made meanwhile are still queued, and so is their ParamEnqueued: they are
+        // written next. The values read queued nothing (see handleReadParamResponse).
         state = Idle;
-        // Values read may have queued writes; the device already has them.
-        paramTree->hub->clearQueueOfUpdates();
         treeWidget->setEnabled(true);
         break;
+    }
     case WritingPlugin:
         return continuePluginWriting();
     case VerifyingPlugin:
@@ -265,19 +269,49 @@ bool MainWindow::makeRunBootloaderRequest()
 MainWindow::ReadParamResult MainWindow::handleReadParamResponse(ParamTree::ParamSubset subset,
                                                                 bool apply)
 {
+    return handleReadParamResponse(subset, apply, paramIndex);
+}
+
+MainWindow::ReadParamResult MainWindow::handleReadParamResponse(ParamTree::ParamSubset subset,
+                                                                bool apply, int index)
+{
     ReadParamResult result;
     const DeviceProtocol::ReadParamResult r = DeviceProtocol::checkReadParamResponse(lastResponse);
     if (!r.valid)
         return result;
     result.valid = true;
     if (!r.ok) {
-        qDebug() << "Read param" << paramIndex << "refused with status" << r.status;
+        qDebug() << "Read param" << index << "refused with status" << r.status;
+        return result;
+    }
+    Node* node = paramTree->getParamNode(subset, index);
+    if (!apply || !node) {
+        result.ok = true;
+        return result;
+    }
+    // Nothing in an answer names the parameter it is for; one that does not fit is not
+    // this parameter's (a late answer to another request, say) and is not taken.
+    const int size = node->serialize().size();
+    if (r.value.size() != size) {
+        qDebug() << "Read param" << index << "answered with" << r.value.size()
+                 << "value bytes where" << size << "fit; value kept";
         return result;
     }
     result.ok = true;
-    if (apply)
-        result.changed = paramTree->deserializeParam(subset, paramIndex, r.value);
+    if (userChangeWaiting(node))
+        return result;
+    result.changed = node->deserialize(r.value); // a device's value is never queued
     return result;
+}
+
+// A value the user set while it was being read stays: it goes to the device next, so the
+// value read is already out of date. The preset is not queued in the tree view but sent
+// as its own input.
+bool MainWindow::userChangeWaiting(const Node* node) const
+{
+    if (node == paramTree->getPresetNode())
+        return inputQueue.contains(PresetChanged);
+    return paramTree->hub->isQueued(node->paramIndex);
 }
 
 bool MainWindow::handleWriteParamResponse()

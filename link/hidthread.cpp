@@ -3,6 +3,7 @@
 #include "reportframing.h"
 #include "responseassembler.h"
 
+#include <QDeadlineTimer>
 #include <QDebug>
 #include <QMutexLocker>
 #include <hidapi.h>
@@ -44,6 +45,7 @@ void HIDThread::run()
         const QByteArray frame = ReportFraming::withCrc(request);
 
         bool succeeded = false;
+        bool unanswered = false;
         for (int i = 0; i < attempts && !succeeded; ++i) {
             const Attempt outcome = attempt(frame, assembler);
             if (outcome == Attempt::Stopped) {
@@ -51,9 +53,12 @@ void HIDThread::run()
                 return;
             }
             succeeded = outcome == Attempt::Succeeded;
+            unanswered = unanswered || outcome == Attempt::Unanswered;
         }
         // Bytes that failed their check never travel up: a failed exchange answers empty.
         Q_EMIT requestComplete(succeeded ? assembler.response() : QByteArray());
+        if (unanswered)
+            waitOutLateAnswers();
 
         QMutexLocker locker(&mutex);
         while (!requestPending && !stop)
@@ -97,12 +102,12 @@ HIDThread::Attempt HIDThread::attempt(const QByteArray& frameWithCrc, ResponseAs
             return Attempt::Failed;
         }
         if (count == 0)
-            return Attempt::Failed;
+            return Attempt::Unanswered;
         switch (assembler.addReport(input, count)) {
         case ResponseAssembler::Complete:
             return Attempt::Succeeded;
         case ResponseAssembler::Malformed:
-            return Attempt::Failed;
+            return Attempt::Unanswered;
         case ResponseAssembler::NeedMore:
             break;
         }
@@ -122,6 +127,24 @@ bool HIDThread::discardWaitingReports()
             dropDevice();
             return false;
         }
+    }
+}
+
+// The device may still answer a request given up on, and its answers carry nothing that
+// names their request: the next request would take such an answer for its own. So after
+// an unanswered attempt, whatever arrives is dropped until the device has kept silent for
+// a whole read time-out. A device that never falls silent is not waited for longer than
+// a full exchange would take.
+void HIDThread::waitOutLateAnswers()
+{
+    const QDeadlineTimer deadline(attempts * readTimeoutMs);
+    unsigned char input[ReportFraming::reportSize];
+    while (device && !stop && !deadline.hasExpired()) {
+        const int count = hid_read_timeout(device, input, sizeof input, readTimeoutMs);
+        if (count == 0)
+            return;
+        if (count == -1)
+            dropDevice();
     }
 }
 

@@ -11,7 +11,9 @@ class ResponseAssembler;
 
 // Carries one request frame at a time to the device and its response back.
 // makeRequest hands the frame over; requestComplete answers once per request with
-// the verified response, or with an empty one when five attempts failed.
+// the verified response, or with an empty one when five attempts failed. After an
+// attempt that went unanswered, the next request waits until the device has been
+// silent for a read time-out, so that a late answer is not taken for its own.
 class HIDThread : public QThread
 {
     Q_OBJECT
@@ -36,11 +38,13 @@ private:
     enum class Attempt
     {
         Succeeded,
-        Failed,
+        Failed,     // the handle could not carry the request, or it broke and was dropped
+        Unanswered, // the request went out; no verified answer came in time, yet one may
         Stopped
     };
     Attempt attempt(const QByteArray& frameWithCrc, ResponseAssembler& assembler);
     bool discardWaitingReports();
+    void waitOutLateAnswers();
     void dropDevice();
 
     // Guards the pending request and requestPending: the GUI thread hands a request

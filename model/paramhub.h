@@ -29,6 +29,8 @@ public:
     void enqueueParamIndexForUpdate(int paramIndex);
     bool dequeueParamIndex(int& paramIndex);
     void clearQueueOfUpdates();
+    // Whether the parameter waits to be written: the user changed it since it was last sent.
+    bool isQueued(int paramIndex) const { return queued.contains(paramIndex); }
 
     void requestCrossover(int channelIndex) { Q_EMIT crossoverRequested(channelIndex); }
     void requestEqualizer(PEQSNode* node) { Q_EMIT equalizerRequested(node); }

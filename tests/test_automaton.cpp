@@ -1,3 +1,5 @@
+#include "customcombobox.h"
+#include "customdoublespinbox.h"
 #include "linkexchange.h"
 #include "mainwindow.h"
 #include "paramtree.h"
@@ -16,7 +18,10 @@ class TestAutomaton : public QObject
 private Q_SLOTS:
     void initTestCase() { initTestResources(); }
     void init();
-    void readAllDropsTicksAndQueuedEdits();
+    void editsDuringReadAllReachTheDevice_data();
+    void editsDuringReadAllReachTheDevice();
+    void answersThatDoNotFitAreRefused();
+    void presetWriteIsFollowedByReadAll();
     void updatesAndWriteAll();
     void levelPolling();
     void rebootAndBootloader();
@@ -31,6 +36,7 @@ private:
     }
     Node* param(int i) { return window->getParamTree()->getParamNode(ParamTree::All, i); }
     ParamHub* hub() { return window->getParamTree()->hub; }
+    ParamTreeView* treeView() { return window->findChild<ParamTreeView*>(); }
 
     EmulatedProcessor& emu = EmulatedProcessor::instance();
     std::unique_ptr<PrivatePreferences> prefs;
@@ -58,21 +64,80 @@ void TestAutomaton::init()
     emu.clearLogs();
 }
 
-void TestAutomaton::readAllDropsTicksAndQueuedEdits()
+// Read All is held at one request while the user changes a value in the window: output
+// 1's volume in its strip, before or after the volume is read, or the preset before it is
+// read. The device ends up with the change, the window keeps showing it, and ticks
+// meanwhile send nothing.
+void TestAutomaton::editsDuringReadAllReachTheDevice_data()
 {
-    window->runAutomaton(MainWindow::ReadAll);
-    QVERIFY(!window->findChild<ParamTreeView*>()->isEnabled());
-    // An edit queued meanwhile is overwritten by the device's values and dropped; ticks
-    // during Read All send nothing.
-    hub()->enqueueParamIndexForUpdate(39);
-    window->runAutomaton(MainWindow::TimerTick);
-    QTRY_COMPARE(window->automatonState(), 0);
-    QVERIFY(window->findChild<ParamTreeView*>()->isEnabled());
-    int index = -1;
-    QVERIFY(!hub()->dequeueParamIndex(index));
-    QCOMPARE(emu.requestLog().size(), firmwareParamCount);
+    QTest::addColumn<int>("heldAt");
+    QTest::addColumn<bool>("preset");
+    QTest::newRow("volume before its read") << 5 << false;
+    QTest::newRow("volume after its read") << 100 << false;
+    QTest::newRow("preset before its read") << 1 << true;
+}
 
-    // A preset write is followed by Read All; a refused one by nothing.
+void TestAutomaton::editsDuringReadAllReachTheDevice()
+{
+    QFETCH(int, heldAt);
+    QFETCH(bool, preset);
+    CustomDoubleSpinBox* volume = nullptr; // output 1's strip shows parameter 39
+    for (auto* box : window->findChildren<CustomDoubleSpinBox*>(QStringLiteral("volume")))
+        if (box->accessibleName() == QLatin1String("Output 1 volume"))
+            volume = box;
+    QVERIFY(volume);
+    auto* presetBox = window->findChild<CustomComboBox*>(QStringLiteral("presetValue"));
+    emu.delayAnswer(heldAt, std::chrono::milliseconds(300));
+    window->runAutomaton(MainWindow::ReadAll);
+    QTRY_COMPARE(emu.requestLog().size(), heldAt);
+    QVERIFY(!treeView()->isEnabled());
+    window->runAutomaton(MainWindow::TimerTick);
+    if (preset)
+        presetBox->setCurrentIndex(2);
+    else
+        QTest::keyClick(volume, Qt::Key_PageDown); // ten steps of 0.1 dB down
+    QTRY_COMPARE_WITH_TIMEOUT(window->automatonState(), 0, 20000);
+    QVERIFY(treeView()->isEnabled());
+
+    QList<QByteArray> reads, expected;
+    for (int i = 0; i < firmwareParamCount; ++i)
+        reads << readOf(i);
+    const QByteArray minusOne = hex("000080BF");
+    if (preset) {
+        expected << reads << hex("02 01 11 02") << reads; // the new preset is read whole
+        QCOMPARE(emu.value(0), hex("02"));
+        QCOMPARE(presetBox->currentIndex(), 2);
+    } else {
+        expected << reads << DeviceProtocol::writeParamRequest(hex("820107"), minusOne);
+        QCOMPARE(emu.value(39), minusOne);
+        QCOMPARE(volume->value(), -1.0);
+        QCOMPARE(param(39)->serialize(), minusOne);
+    }
+    QCOMPARE(emu.requestLog(), expected);
+}
+
+// An answer whose value does not have the parameter's size is not taken, and says so:
+// a float, a label, a check box, a choice, a crossover filter and an equalizer band.
+void TestAutomaton::answersThatDoNotFitAreRefused()
+{
+    const QList<QPair<int, int>> planted{{39, 3}, {37, 68}, {40, 2}, {3, 0}, {43, 87}, {45, 32}};
+    QList<QByteArray> before;
+    for (const auto& [i, size] : planted) {
+        before << param(i)->serialize();
+        emu.setValue(i, QByteArray(size, '\x11'));
+        const QString message =
+            QStringLiteral("Read param %1 answered with %2 value bytes where %3 fit; value kept");
+        QTest::ignoreMessage(QtDebugMsg,
+                             qPrintable(message.arg(i).arg(size).arg(before.last().size())));
+    }
+    run(MainWindow::ReadAll);
+    for (int k = 0; k < planted.size(); ++k)
+        QCOMPARE(param(planted[k].first)->serialize(), before[k]);
+}
+
+// A preset write is followed by Read All; a refused one by nothing.
+void TestAutomaton::presetWriteIsFollowedByReadAll()
+{
     run(MainWindow::PresetChanged);
     QCOMPARE(emu.requestLog().size(), 1 + firmwareParamCount);
     QCOMPARE(emu.requestLog()[0], hex("02 01 11 00")); // write, path length 1, Preset, 0
@@ -96,9 +161,9 @@ void TestAutomaton::updatesAndWriteAll()
     // in order, with the tree disabled until the last; the device then holds the tool's values.
     emu.clearLogs();
     window->runAutomaton(MainWindow::WriteAll);
-    QVERIFY(!window->findChild<ParamTreeView*>()->isEnabled());
+    QVERIFY(!treeView()->isEnabled());
     QTRY_COMPARE(window->automatonState(), 0);
-    QVERIFY(window->findChild<ParamTreeView*>()->isEnabled());
+    QVERIFY(treeView()->isEnabled());
     QList<QByteArray> writes;
     for (int i = 13; i < firmwareParamCount; ++i) {
         const char* kind = firmwareParams[i].kind;
@@ -117,8 +182,7 @@ void TestAutomaton::levelPolling()
 {
     emu.setValue(38, hex("000004C2")); // -33.0f
     Node* level = window->getParamTree()->getParamNode(ParamTree::Levels, 2);
-    auto* view = window->findChild<ParamTreeView*>();
-    auto* bar = qobject_cast<QProgressBar*>(view->itemWidget(view->itemOf(level), 1));
+    auto* bar = qobject_cast<QProgressBar*>(treeView()->itemWidget(treeView()->itemOf(level), 1));
     // Without "Read Levels" only the probe goes out, and its value is not applied.
     run(MainWindow::TimerTick);
     QCOMPARE(emu.requestLog(), QList<QByteArray>{readOf(21)});

@@ -137,7 +137,7 @@ void TestFaultMatrix::inject()
         emu.unplug();
     if (fault == "replug")
         emu.plugIn();
-    for (int n = 1; fault == "dropped" && n <= HIDThread::attempts; ++n)
+    for (int n = 1; fault == "dropped" && n <= 5; ++n)
         emu.dropAnswer(n); // every attempt of the request
     if (fault == "bad CRC")
         emu.corruptAnswerCrc(1); // the second attempt goes through

@@ -81,20 +81,40 @@ void TestHIDThread::failedAttemptsAreRetried()
 {
     emu.setValue(22, hex("000080BF")); // -1.0f
     emu.setValue(30, hex("000000C0")); // -2.0f
-    // A corrupted CRC, a dropped answer, an answer after the time-out (taken by the retry,
-    // whose own answer is then left waiting).
-    const std::function<void()> faults[] = {
-        [this] { emu.corruptAnswerCrc(1); }, [this] { emu.dropAnswer(1); },
-        [this] { emu.delayAnswer(1, std::chrono::milliseconds(HIDThread::readTimeoutMs + 200)); }};
-    for (const auto& fault : faults) {
+    using ms = std::chrono::milliseconds;
+    // Each fault, with what the request gets and how often it went out. Each attempt waits
+    // 500 ms for its answer, five attempts at most. An answer after its time-out is taken
+    // by the retry, whose own answer is then left waiting. An answer after the fifth
+    // attempt gave up belongs to no request: the first one 2.7 s late with the retries'
+    // answers queued behind it, or the last attempt's alone, 200 ms after giving up.
+    const struct
+    {
+        std::function<void()> fault;
+        QByteArray response;
+        int sent;
+    } cases[] = {
+        {[this] { emu.corruptAnswerCrc(1); }, hex("0100 000080BF"), 2},
+        {[this] { emu.dropAnswer(1); }, hex("0100 000080BF"), 2},
+        {[this] { emu.delayAnswer(1, ms(700)); }, hex("0100 000080BF"), 2},
+        {[this] { emu.delayAnswer(1, ms(2700)); }, QByteArray(), 5},
+        {[this] {
+             for (int n = 1; n <= 4; ++n)
+                 emu.dropAnswer(n);
+             emu.delayAnswer(5, ms(700));
+         },
+         QByteArray(), 5},
+    };
+    for (const auto& c : cases) {
         emu.clearLogs();
-        fault();
+        c.fault();
         clock.start();
-        QCOMPARE(exchange(readOf(22)), hex("0100 000080BF"));
-        QVERIFY(clock.elapsed() >= HIDThread::readTimeoutMs);
-        QCOMPARE(emu.requestLog(), (QList<QByteArray>{readOf(22), readOf(22)}));
-        // Whatever is left waiting is discarded: the next request gets its own value.
+        QCOMPARE(exchange(readOf(22)), c.response);
+        const qint64 elapsed = clock.elapsed(), timeouts = c.sent - !c.response.isEmpty();
+        QVERIFY2(elapsed >= 500 * timeouts && elapsed < 500 * timeouts + 400,
+                 qPrintable(QString::number(elapsed)));
+        // What is left waiting or still on its way is not the next request's answer.
         QCOMPARE(exchange(readOf(30)), hex("0100 000000C0"));
+        QCOMPARE(emu.requestLog(), QVector<QByteArray>(c.sent, readOf(22)).toList() << readOf(30));
     }
 }
 
@@ -102,10 +122,10 @@ void TestHIDThread::fiveFailuresGiveAnEmptyResponse()
 {
     // Each answer stops after its first report: the buffer holds unchecked bytes when
     // the attempt times out. None of them may travel up.
-    for (int i = 1; i <= HIDThread::attempts; ++i)
+    for (int i = 1; i <= 5; ++i)
         emu.truncateAnswer(i);
     QCOMPARE(exchange(readOf(37)), QByteArray());
-    QCOMPARE(emu.requestLog().size(), HIDThread::attempts);
+    QCOMPARE(emu.requestLog().size(), 5);
     // The next request is an exchange of its own again, its two reports put together.
     QCOMPARE(exchange(readOf(37)), hex("0100") + QByteArray(64, 0));
     QVERIFY(responses.isEmpty());
@@ -121,7 +141,7 @@ void TestHIDThread::unplugDropsAndClosesTheHandle()
     emu.clearLogs();
     clock.start();
     QCOMPARE(exchange(readOf(0)), QByteArray());
-    QVERIFY(clock.elapsed() < HIDThread::readTimeoutMs);
+    QVERIFY(clock.elapsed() < 500);
     QVERIFY(emu.outputReports().isEmpty());
     QCOMPARE(emu.openHandleCount(), 0);
     // Back in: the device is opened again. Out and in between two requests: the stale
@@ -147,7 +167,7 @@ void TestHIDThread::workerEndsPromptly()
         clock.start();
         thread.reset();
         // Mid-exchange it leaves at the end of the read it is in, before any retry.
-        QVERIFY(clock.elapsed() < (midExchange ? HIDThread::readTimeoutMs : 0) + 100);
+        QVERIFY(clock.elapsed() < (midExchange ? 500 : 0) + 100);
         QTest::qWait(20);
         QCOMPARE(emu.requestCount(), midExchange ? 2 : 1);
         QVERIFY(responses.isEmpty()); // an ended exchange reports nothing

@@ -166,7 +166,9 @@ private Q_SLOTS:
         QCOMPARE(changed.at(2).at(0).toInt(), 4);
         QCOMPARE(changed.at(2).at(1).value<ChangeSource>(), ChangeSource::File);
         QCOMPARE(enqueued.count(), 2);
+        QVERIFY(hub.isQueued(9) && !hub.isQueued(4));
         QCOMPARE(drain(hub), QList<int>({9}));
+        QVERIFY(!hub.isQueued(9));
     }
 };
 

@@ -2,12 +2,17 @@
 
 #include "aboutdialog.h"
 #include "crossoverdialog.h"
+#include "dacmodelnode.h"
+#include "devicenodes.h"
 #include "equalizerdialog.h"
+#include "firmwareversionnode.h"
 #include "hidthread.h"
+#include "parambinding.h"
 #include "paramtree.h"
 #include "paramtreedialog.h"
+#include "paramtreeview.h"
+#include "pluginversionnode.h"
 #include "pluginwritingprogress.h"
-#include "treewidget.h"
 #include "ui_mainwindow.h"
 
 #include <QAction>
@@ -38,11 +43,14 @@ MainWindow::MainWindow(QWidget* parent)
     // Dialogs, message boxes and file dialogs are windows of their own: they take the
     // application's font, not this window's, unless the two are made the same.
     QApplication::setFont(font());
-    paramTree = std::make_unique<ParamTree>(treeWidget);
+    paramTree = std::make_unique<ParamTree>();
+    treeWidget->showTree(paramTree.get());
     crossoverDialog->setXoverNodes(paramTree->getXoverNodes());
-    paramTree->bindPreset(ui->presetValue, ui->inputSourceValue);
+    ParamBinding::bind(paramTree->getPresetNode(), ui->presetValue);
+    ParamBinding::bind(paramTree->inputSourceNode(), ui->inputSourceValue);
     const auto versionLabels = aboutDialog->getVersionLabels();
-    paramTree->bindVersions(versionLabels.first, versionLabels.second);
+    ParamBinding::bind(paramTree->firmwareVersionNode(), versionLabels.first.get());
+    ParamBinding::bind(paramTree->pluginVersionNode(), versionLabels.second.get());
     buildPanels();
 
     QAction* readAll = settingsMenu.addAction(QStringLiteral("   Read All  (F5)"));
@@ -74,18 +82,16 @@ MainWindow::MainWindow(QWidget* parent)
 
     connect(hidThread, &HIDThread::requestComplete, this, &MainWindow::onRequestComplete,
             Qt::QueuedConnection);
-    connect(treeWidget, &TreeWidget::paramEnqueuedForUpdate, this,
-            &MainWindow::onParamEnqueuedForUpdate);
-    connect(treeWidget, &TreeWidget::presetChanged, this, &MainWindow::onPresetChanged);
-    connect(treeWidget, &TreeWidget::xoverButtonClicked, this, &MainWindow::onXoverButtonClicked);
-    connect(treeWidget, &TreeWidget::peqButtonClicked, this, &MainWindow::onPEQButtonClicked);
-    connect(treeWidget, &TreeWidget::channelLabelChanged, this, &MainWindow::onChannelLabelChanged);
-    connect(treeWidget, &TreeWidget::channelLabelChanged, equalizerDialog,
+    ParamHub* hub = paramTree->hub;
+    connect(hub, &ParamHub::paramEnqueuedForUpdate, this, &MainWindow::onParamEnqueuedForUpdate);
+    connect(hub, &ParamHub::presetChanged, this, &MainWindow::onPresetChanged);
+    connect(hub, &ParamHub::crossoverRequested, this, &MainWindow::onXoverButtonClicked);
+    connect(hub, &ParamHub::equalizerRequested, this, &MainWindow::onPEQButtonClicked);
+    connect(hub, &ParamHub::channelLabelChanged, this, &MainWindow::onChannelLabelChanged);
+    connect(hub, &ParamHub::channelLabelChanged, equalizerDialog,
             &EqualizerDialog::onChannelLabelChanged);
-    connect(treeWidget, &TreeWidget::channelLabelChanged, crossoverDialog,
+    connect(hub, &ParamHub::channelLabelChanged, crossoverDialog,
             &CrossoverDialog::onChannelLabelChanged);
-    connect(equalizerDialog, &EqualizerDialog::changed, treeWidget, &TreeWidget::onPEQChanged);
-    connect(crossoverDialog, &CrossoverDialog::changed, treeWidget, &TreeWidget::onXoverChanged);
 
     tuneComboBoxes();
 

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "deviceprotocol.h"
+#include "paramhub.h"
 #include "paramtree.h"
-#include "treewidget.h"
 
 #include <QByteArray>
 #include <QList>
@@ -26,7 +26,7 @@ class QLabel;
 class Node;
 class ParamTreeDialog;
 class PluginWritingProgress;
-class TreeWidget;
+class ParamTreeView;
 
 class MainWindow : public QMainWindow
 {
@@ -148,7 +148,7 @@ private:
     EqualizerDialog* equalizerDialog = nullptr;
     CrossoverDialog* crossoverDialog = nullptr;
     ParamTreeDialog* paramTreeDialog = nullptr;
-    TreeWidget* treeWidget = nullptr;
+    ParamTreeView* treeWidget = nullptr; // the parameter tree dialog's view
     QMenu settingsMenu;
     QAction* readLevelsAction = nullptr;
     QAction* darkModeAction = nullptr;

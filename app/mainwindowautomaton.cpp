@@ -5,8 +5,9 @@
 #include "devicenodes.h"
 #include "hidthread.h"
 #include "node.h"
+#include "paramtree.h"
+#include "paramtreeview.h"
 #include "pluginwritingprogress.h"
-#include "treewidget.h"
 
 #include <QAction>
 #include <QDebug>
@@ -226,7 +227,7 @@ bool MainWindow::makeWriteAllRequest()
 
 bool MainWindow::makeUpdateRequest()
 {
-    if (!treeWidget->dequeueParamIndex(paramIndex))
+    if (!paramTree->hub->dequeueParamIndex(paramIndex))
         return false;
     return makeWriteParamRequest(ParamTree::All);
 }
@@ -299,9 +300,7 @@ MainWindow::ReadParamResult MainWindow::handleReadParamResponse(ParamTree::Param
     result.ok = true;
     if (userChangeWaiting(node))
         return result;
-    treeWidget->setShowingDeviceValues(true);
-    result.changed = node->deserialize(r.value);
-    treeWidget->setShowingDeviceValues(false);
+    result.changed = node->deserialize(r.value); // a device's value is never queued
     return result;
 }
 
@@ -312,7 +311,7 @@ bool MainWindow::userChangeWaiting(const Node* node) const
 {
     if (node == paramTree->getPresetNode())
         return inputQueue.contains(PresetChanged);
-    return treeWidget->isQueued(node->paramIndex);
+    return paramTree->hub->isQueued(node->paramIndex);
 }
 
 bool MainWindow::handleWriteParamResponse()

@@ -2,6 +2,8 @@
 #include "customdoublespinbox.h"
 #include "linkexchange.h"
 #include "mainwindow.h"
+#include "paramtree.h"
+#include "paramtreeview.h"
 #include "testsupport.h"
 
 #include <QMessageBox>
@@ -33,7 +35,8 @@ private:
         QTRY_COMPARE_WITH_TIMEOUT(window->automatonState(), 0, 20000);
     }
     Node* param(int i) { return window->getParamTree()->getParamNode(ParamTree::All, i); }
-    TreeWidget* hub() { return window->findChild<TreeWidget*>(); }
+    ParamHub* hub() { return window->getParamTree()->hub; }
+    ParamTreeView* treeView() { return window->findChild<ParamTreeView*>(); }
 
     EmulatedProcessor& emu = EmulatedProcessor::instance();
     std::unique_ptr<PrivatePreferences> prefs;
@@ -78,22 +81,23 @@ void TestAutomaton::editsDuringReadAllReachTheDevice()
 {
     QFETCH(int, heldAt);
     QFETCH(bool, preset);
-    CustomDoubleSpinBox* volume = nullptr;
+    CustomDoubleSpinBox* volume = nullptr; // output 1's strip shows parameter 39
     for (auto* box : window->findChildren<CustomDoubleSpinBox*>(QStringLiteral("volume")))
-        if (box->property("paramIndex") == 39)
+        if (box->accessibleName() == QLatin1String("Output 1 volume"))
             volume = box;
+    QVERIFY(volume);
     auto* presetBox = window->findChild<CustomComboBox*>(QStringLiteral("presetValue"));
     emu.delayAnswer(heldAt, std::chrono::milliseconds(300));
     window->runAutomaton(MainWindow::ReadAll);
     QTRY_COMPARE(emu.requestLog().size(), heldAt);
-    QVERIFY(!hub()->isEnabled());
+    QVERIFY(!treeView()->isEnabled());
     window->runAutomaton(MainWindow::TimerTick);
     if (preset)
         presetBox->setCurrentIndex(2);
     else
         QTest::keyClick(volume, Qt::Key_PageDown); // ten steps of 0.1 dB down
     QTRY_COMPARE_WITH_TIMEOUT(window->automatonState(), 0, 20000);
-    QVERIFY(hub()->isEnabled());
+    QVERIFY(treeView()->isEnabled());
 
     QList<QByteArray> reads, expected;
     for (int i = 0; i < firmwareParamCount; ++i)
@@ -157,9 +161,9 @@ void TestAutomaton::updatesAndWriteAll()
     // in order, with the tree disabled until the last; the device then holds the tool's values.
     emu.clearLogs();
     window->runAutomaton(MainWindow::WriteAll);
-    QVERIFY(!hub()->isEnabled());
+    QVERIFY(!treeView()->isEnabled());
     QTRY_COMPARE(window->automatonState(), 0);
-    QVERIFY(hub()->isEnabled());
+    QVERIFY(treeView()->isEnabled());
     QList<QByteArray> writes;
     for (int i = 13; i < firmwareParamCount; ++i) {
         const char* kind = firmwareParams[i].kind;
@@ -178,7 +182,7 @@ void TestAutomaton::levelPolling()
 {
     emu.setValue(38, hex("000004C2")); // -33.0f
     Node* level = window->getParamTree()->getParamNode(ParamTree::Levels, 2);
-    auto* bar = qobject_cast<QProgressBar*>(hub()->itemWidget(level->treeItem, 1));
+    auto* bar = qobject_cast<QProgressBar*>(treeView()->itemWidget(treeView()->itemOf(level), 1));
     // Without "Read Levels" only the probe goes out, and its value is not applied.
     run(MainWindow::TimerTick);
     QCOMPARE(emu.requestLog(), QList<QByteArray>{readOf(21)});

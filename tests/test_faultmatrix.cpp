@@ -3,10 +3,11 @@
 // fault is gone the window comes back to the device's values.
 #include "linkexchange.h"
 #include "mainwindow.h"
+#include "paramhub.h"
 #include "paramtree.h"
+#include "paramtreeview.h"
 #include "pluginwritingprogress.h"
 #include "testsupport.h"
-#include "treewidget.h"
 #include "versionnode.h"
 #include "wirevalue.h"
 
@@ -178,7 +179,7 @@ void TestFaultMatrix::matrix()
     const bool fails =
         unplug || fault == "dropped" || fault == "status error" || fault == "other command byte";
     ParamTree* tree = window->getParamTree();
-    auto* hub = window->findChild<TreeWidget*>();
+    ParamHub* hub = window->getParamTree()->hub;
     // Values that differ between the window and the device, so each transfer shows.
     for (int k = 39; k < firmwareParamCount; k += 16) {
         if (reading)
@@ -229,7 +230,8 @@ void TestFaultMatrix::matrix()
     QTRY_VERIFY_WITH_TIMEOUT(idle(), boundMs);
     QVERIFY(clock.elapsed() < boundMs);
     injectAfter = -1;
-    QVERIFY(hub->isEnabled() && !window->findChild<PluginWritingProgress*>()->isVisible());
+    QVERIFY(window->findChild<ParamTreeView*>()->isEnabled() &&
+            !window->findChild<PluginWritingProgress*>()->isVisible());
 
     QString expected = "The plugin has been written successfully! Restart the device, please.";
     if (fails && op == "pluginVerification")

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "changesource.h"
+
+#include <QList>
+#include <QLoggingCategory>
+#include <QMetaType>
+#include <QObject>
+#include <QSet>
+#include <QString>
+
+Q_DECLARE_LOGGING_CATEGORY(lcModel)
+
+class PEQSNode;
+Q_DECLARE_OPAQUE_POINTER(PEQSNode*)
+Q_DECLARE_METATYPE(PEQSNode*)
+
+// Where the parameter tree speaks: every value change is announced here with the index of
+// its parameter, and every change the user made is queued (once) for writing to the device.
+class ParamHub : public QObject
+{
+    Q_OBJECT
+public:
+    explicit ParamHub(QObject* parent = nullptr);
+
+    // Announces a parameter's new value; a user's change is also queued for writing.
+    void announce(int paramIndex, ChangeSource source);
+
+    void enqueueParamIndexForUpdate(int paramIndex);
+    bool dequeueParamIndex(int& paramIndex);
+    void clearQueueOfUpdates();
+    // Whether the parameter waits to be written: the user changed it since it was last sent.
+    bool isQueued(int paramIndex) const { return queued.contains(paramIndex); }
+
+    void requestCrossover(int channelIndex) { Q_EMIT crossoverRequested(channelIndex); }
+    void requestEqualizer(PEQSNode* node) { Q_EMIT equalizerRequested(node); }
+
+Q_SIGNALS:
+    void valueChanged(int paramIndex, ChangeSource source);
+    // On every attempt to queue, also when the parameter was queued already.
+    void paramEnqueuedForUpdate();
+    // The user chose a preset: not a write, the window asks the device to switch.
+    void presetChanged();
+    void crossoverRequested(int channelIndex);
+    void equalizerRequested(PEQSNode* node);
+    // Whenever an output's label is set; a blank label comes as "Output N".
+    void channelLabelChanged(int channelIndex, const QString& label);
+
+private:
+    QList<int> queue;
+    QSet<int> queued;
+};

@@ -2,11 +2,16 @@
 
 #include "aboutdialog.h"
 #include "crossoverdialog.h"
+#include "dacmodelnode.h"
+#include "devicenodes.h"
 #include "equalizerdialog.h"
+#include "firmwareversionnode.h"
+#include "parambinding.h"
 #include "paramtree.h"
 #include "paramtreedialog.h"
+#include "paramtreeview.h"
+#include "pluginversionnode.h"
 #include "pluginwritingprogress.h"
-#include "treewidget.h"
 #include "ui_mainwindow.h"
 
 #include <QAction>
@@ -35,12 +40,15 @@ MainWindow::MainWindow(QWidget* parent)
     // Dialogs, message boxes and file dialogs are windows of their own: they take the
     // application's font, not this window's, unless the two are made the same.
     QApplication::setFont(font());
-    paramTree = std::make_unique<ParamTree>(treeWidget);
+    paramTree = std::make_unique<ParamTree>();
+    treeWidget->showTree(paramTree.get());
     crossoverDialog->setXoverNodes(paramTree->getXoverNodes());
-    paramTree->bindPreset(ui->presetValue, ui->inputSourceValue);
+    ParamBinding::bind(paramTree->getPresetNode(), ui->presetValue);
+    ParamBinding::bind(paramTree->inputSourceNode(), ui->inputSourceValue);
     const auto versionLabels = aboutDialog->getVersionLabels();
-    paramTree->bindVersions(versionLabels.first, versionLabels.second);
-    deviceSession = new DeviceSession(paramTree.get(), treeWidget->updateQueue(), *this, this);
+    ParamBinding::bind(paramTree->firmwareVersionNode(), versionLabels.first.get());
+    ParamBinding::bind(paramTree->pluginVersionNode(), versionLabels.second.get());
+    deviceSession = new DeviceSession(paramTree.get(), paramTree->hub->updateQueue(), *this, this);
     buildPanels();
 
     QAction* readAll = settingsMenu.addAction(QStringLiteral("   Read All  (F5)"));
@@ -78,16 +86,15 @@ MainWindow::MainWindow(QWidget* parent)
             [this](bool running) { treeWidget->setEnabled(!running); });
     connect(deviceSession, &DeviceSession::pluginProgress, this, &MainWindow::showPluginProgress);
     connect(deviceSession, &DeviceSession::pluginFinished, pluginProgress, &QWidget::hide);
-    connect(treeWidget, &TreeWidget::presetChanged, deviceSession, &DeviceSession::writePreset);
-    connect(treeWidget, &TreeWidget::xoverButtonClicked, this, &MainWindow::onXoverButtonClicked);
-    connect(treeWidget, &TreeWidget::peqButtonClicked, this, &MainWindow::onPEQButtonClicked);
-    connect(treeWidget, &TreeWidget::channelLabelChanged, this, &MainWindow::onChannelLabelChanged);
-    connect(treeWidget, &TreeWidget::channelLabelChanged, equalizerDialog,
+    ParamHub* hub = paramTree->hub;
+    connect(hub, &ParamHub::presetChanged, deviceSession, &DeviceSession::writePreset);
+    connect(hub, &ParamHub::crossoverRequested, this, &MainWindow::onXoverButtonClicked);
+    connect(hub, &ParamHub::equalizerRequested, this, &MainWindow::onPEQButtonClicked);
+    connect(hub, &ParamHub::channelLabelChanged, this, &MainWindow::onChannelLabelChanged);
+    connect(hub, &ParamHub::channelLabelChanged, equalizerDialog,
             &EqualizerDialog::onChannelLabelChanged);
-    connect(treeWidget, &TreeWidget::channelLabelChanged, crossoverDialog,
+    connect(hub, &ParamHub::channelLabelChanged, crossoverDialog,
             &CrossoverDialog::onChannelLabelChanged);
-    connect(equalizerDialog, &EqualizerDialog::changed, treeWidget, &TreeWidget::onPEQChanged);
-    connect(crossoverDialog, &CrossoverDialog::changed, treeWidget, &TreeWidget::onXoverChanged);
 
     tuneComboBoxes();
 

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "devicesession.h"
+#include "paramhub.h"
 #include "paramtree.h"
 #include "sessionprompter.h"
-#include "treewidget.h"
 
 #include <QList>
 #include <QMainWindow>
@@ -22,7 +22,7 @@ class EqualizerDialog;
 class QLabel;
 class ParamTreeDialog;
 class PluginWritingProgress;
-class TreeWidget;
+class ParamTreeView;
 
 // Builds the views, binds them to the parameter tree, and shows what the device
 // session reports; the session does all talking to the device.
@@ -75,7 +75,7 @@ private:
     EqualizerDialog* equalizerDialog = nullptr;
     CrossoverDialog* crossoverDialog = nullptr;
     ParamTreeDialog* paramTreeDialog = nullptr;
-    TreeWidget* treeWidget = nullptr;
+    ParamTreeView* treeWidget = nullptr; // the parameter tree dialog's view
     QMenu settingsMenu;
     QAction* readLevelsAction = nullptr;
     QAction* darkModeAction = nullptr;

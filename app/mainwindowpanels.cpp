@@ -4,11 +4,17 @@
 
 #include "aboutdialog.h"
 #include "channelcontrol.h"
+#include "channelparamnodes.h"
 #include "crossoverdialog.h"
 #include "customcheckbox.h"
+#include "customcombobox.h"
+#include "dacmodelnode.h"
+#include "dacnodes.h"
+#include "devicenodes.h"
 #include "equalizerdialog.h"
 #include "inputnode.h"
 #include "outputnode.h"
+#include "parambinding.h"
 #include "paramtree.h"
 #include "ui_mainwindow.h"
 
@@ -123,13 +129,13 @@ void MainWindow::buildPanels()
             box->setProperty("className", QStringLiteral("routing-checkbox"));
             ui->routingTable->addWidget(box, o + 1, n + 1, Qt::AlignHCenter);
             if (OutputNode* output = paramTree->getOutputNode(o))
-                output->bindSource(n, box);
+                ParamBinding::bind(output->sourceNode(n), box);
         }
     }
 
     ui->dacModelLabel->hide();
     // The form owns the label and outlives the tree; the handle only lends it.
-    paramTree->bindDacModel(std::shared_ptr<QLabel>(ui->dacModelLabel, [](QLabel*) {}));
+    ParamBinding::bind(paramTree->dacModelNode(), ui->dacModelLabel);
 
     for (int i = ui->tabs->count() - 1; i >= 0; --i) {
         const QString title = ui->tabs->tabText(i);
@@ -145,14 +151,26 @@ void MainWindow::buildPanels()
     ui->masterVolumeControl->prepareForMasterVolume();
     ui->masterVolumeControl->bind(paramTree.get());
 
-    paramTree->bind(DacAk449xNode::Bindings{ui->ak449xCh12FilterValue, ui->ak449xCh34FilterValue,
-                                            ui->ak449xCh56FilterValue, ui->ak449xCh78FilterValue});
-    paramTree->bind(DacSabreNode::Bindings{ui->sabreFilterSettingsValue, ui->sabre2ndHarmonicValue,
-                                           ui->sabre3rdHarmonicValue, ui->sabre2ndHarmonicSlider,
-                                           ui->sabre3rdHarmonicSlider});
-    paramTree->bind(RemoteControlBindings{ui->volumeSourceValue, ui->presetSourceValue,
-                                          ui->remoteDisplayValue, ui->subwooferModeValue,
-                                          ui->subwooferVolumeValue});
+    using ParamBinding::bind;
+    DacAk449xNode* ak449x = paramTree->dacAk449xNode();
+    const std::pair<int, CustomComboBox*> pairFilters[] = {{0, ui->ak449xCh12FilterValue},
+                                                           {1, ui->ak449xCh34FilterValue},
+                                                           {2, ui->ak449xCh56FilterValue},
+                                                           {3, ui->ak449xCh78FilterValue}};
+    for (const auto& [pair, box] : pairFilters)
+        bind(ak449x->filterNode(pair), box);
+    DacSabreNode* sabre = paramTree->dacSabreNode();
+    bind(sabre->filterNode(), ui->sabreFilterSettingsValue);
+    bind(sabre->harmonic2ndNode(), ui->sabre2ndHarmonicValue);
+    bind(sabre->harmonic2ndNode(), ui->sabre2ndHarmonicSlider);
+    bind(sabre->harmonic3rdNode(), ui->sabre3rdHarmonicValue);
+    bind(sabre->harmonic3rdNode(), ui->sabre3rdHarmonicSlider);
+    // The remote tab's volume source is a second view of the master strip's.
+    bind(paramTree->volumeSourceNode(), ui->volumeSourceValue);
+    bind(paramTree->presetSourceNode(), ui->presetSourceValue);
+    bind(paramTree->remoteControlScreenNode(), ui->remoteDisplayValue);
+    bind(paramTree->subwooferModeNode(), ui->subwooferModeValue);
+    bind(paramTree->subwooferVolumeNode(), ui->subwooferVolumeValue);
 
     ui->subwooferChannels->setAlignment(Qt::AlignLeft);
     for (int i = 0; i < paramTree->outputCount(); ++i) {
@@ -160,7 +178,7 @@ void MainWindow::buildPanels()
         auto* box = new CustomCheckBox(this);
         ui->subwooferChannels->addWidget(label, i, 1);
         ui->subwooferChannels->addWidget(box, i, 0);
-        paramTree->bindSubwooferChannel(i, box);
+        bind(paramTree->getOutputNode(i)->subwooferChannelNode(), box);
         subwooferLabels.append(label);
     }
     for (int i = 0; i < paramTree->outputCount(); ++i)

@@ -9,8 +9,8 @@
 #include "equalizercontrol.h"
 #include "equalizerdialog.h"
 #include "outputnode.h"
+#include "paramhub.h"
 #include "paramtree.h"
-#include "treewidget.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -25,16 +25,14 @@ using Clock = std::chrono::steady_clock;
 
 struct Fixture
 {
-    TreeWidget hub;
-    ParamTree tree{&hub};
+    ParamTree tree;
+    ParamHub& hub = *tree.hub;
     CrossoverDialog crossover;
     EqualizerDialog equalizer;
 
     Fixture()
     {
         crossover.setXoverNodes(tree.getXoverNodes());
-        QObject::connect(&crossover, &CrossoverDialog::changed, &hub, &TreeWidget::onXoverChanged);
-        QObject::connect(&equalizer, &EqualizerDialog::changed, &hub, &TreeWidget::onPEQChanged);
         crossover.resize(700, 700);
         equalizer.resize(1280, 700);
     }

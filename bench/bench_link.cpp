@@ -11,8 +11,8 @@
 #include "firmwaretable.h"
 #include "hidthread.h"
 #include "mainwindow.h"
+#include "paramhub.h"
 #include "paramtree.h"
-#include "treewidget.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -120,8 +120,7 @@ int main(int argc, char* argv[])
     emu.setLatency(std::chrono::milliseconds(1));
     std::vector<BareClient::Bytes> paths;
     {
-        TreeWidget hub;
-        ParamTree tree(&hub);
+        ParamTree tree;
         paths = pathsByIndex(tree.constructPathTree());
     }
     BareClient bare;

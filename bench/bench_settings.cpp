@@ -1,7 +1,7 @@
 // Save and load of the whole settings document: build the JSON and write indented text;
 // parse the text and apply it to every node.
+#include "paramhub.h"
 #include "paramtree.h"
-#include "treewidget.h"
 
 #include <QJsonDocument>
 #include <benchmark/benchmark.h>
@@ -10,8 +10,8 @@ namespace {
 
 struct Fixture
 {
-    TreeWidget hub;
-    ParamTree tree{&hub};
+    ParamTree tree;
+    ParamHub& hub = *tree.hub;
 };
 
 Fixture& fixture()

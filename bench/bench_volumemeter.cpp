@@ -1,9 +1,11 @@
 #include "levelnode.h"
-#include "treewidget.h"
+#include "parambinding.h"
+#include "paramhub.h"
 #include "volumemeter.h"
 #include "volumeslider.h"
 
 #include <QImage>
+#include <QProgressBar>
 #include <benchmark/benchmark.h>
 
 // The meters repaint on every level read; the gradient itself is built once per height.
@@ -43,17 +45,19 @@ BENCHMARK(meterGradientBuild)->Unit(benchmark::kMicrosecond);
 // One level from the device into the tree's bar and the bound fader's meter.
 void levelFromDevice(benchmark::State& state)
 {
-    TreeWidget hub;
+    ParamHub hub;
     QList<Node*> params;
     Node root;
     NodeArgs args;
     args.parent = &root;
     args.params = &params;
-    args.treeWidget = &hub;
+    args.hub = &hub;
     auto* level = new LevelNode(args);
     root.children.append(level);
     VolumeSlider fader;
-    level->bind(&fader);
+    QProgressBar bar;
+    ParamBinding::bind(level, &bar);
+    ParamBinding::bindMeter(level, &fader);
     float db = -60.0f;
     for (auto _ : state) {
         db = db < 0.0f ? db + 0.5f : -60.0f;

@@ -137,7 +137,7 @@ public:
         else if (dice >= 955 && !window.session()->isIdle())
             toggleButton();
         else if (dice < 870)
-            window.getParamTree()->getOutputNode(int(rng() % 8))->clickXoverButton();
+            window.getParamTree()->getOutputNode(int(rng() % 8))->requestCrossover();
         else if (dice < 940)
             openEqualizer();
         else if (dice < 955)
@@ -208,9 +208,9 @@ private:
     {
         const int channel = int(rng() % 10);
         if (channel < 8)
-            window.getParamTree()->getOutputNode(channel)->clickPeqButton();
+            window.getParamTree()->getOutputNode(channel)->requestEqualizer();
         else
-            window.getParamTree()->getInputNode(channel - 8)->clickPeqButton();
+            window.getParamTree()->getInputNode(channel - 8)->requestEqualizer();
     }
     void renameOutput()
     {

@@ -1,40 +1,32 @@
 #pragma once
 
 #include "paramtree.h"
-#include "treewidget.h"
 
-#include <QApplication>
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonObject>
 #include <cmath>
 
-// The model's nodes own widgets, so they need an application object: one is made on first
-// use and kept for the life of the process, on the offscreen platform unless one is chosen.
+// The model needs no display, only a core application object: one is made on first use
+// and kept for the life of the process.
 inline void ensureApplication()
 {
     if (QCoreApplication::instance())
         return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
     static int argc = 1;
     static char name[] = "fuzz";
     static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv);
+    new QCoreApplication(argc, argv);
 }
 
 // Full parameter trees, each made on first use and kept, like the application.
 inline ParamTree& fuzzParamTree(int which = 0)
 {
-    struct Model
-    {
-        TreeWidget hub;
-        ParamTree tree{&hub};
-    };
-    static Model* models[2] = {};
+    static ParamTree* trees[2] = {};
     ensureApplication();
-    if (!models[which])
-        models[which] = new Model;
-    return models[which]->tree;
+    if (!trees[which])
+        trees[which] = new ParamTree;
+    return *trees[which];
 }
 
 // What a saved settings file must hold: no nulls and no numbers that are not finite.

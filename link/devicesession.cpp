@@ -226,7 +226,7 @@ bool DeviceSession::completeRequest()
         if (more)
             return true;
         // Edits made meanwhile are still queued, and so is their ParamEnqueued: they are
-        // written next. The values read queued nothing (see takeReadAnswer).
+        // written next. The values read queued nothing.
         currentState = Idle;
         Q_EMIT bulkTransferChanged(false);
         break;
@@ -406,9 +406,7 @@ bool DeviceSession::takeReadAnswer(Node* node, int index, bool apply)
     }
     if (userChangeWaiting(node))
         return true;
-    queue->setShowingDeviceValues(true);
-    node->deserialize(r.value);
-    queue->setShowingDeviceValues(false);
+    node->deserialize(r.value); // a device's value is never queued
     return true;
 }
 

@@ -1,5 +1,7 @@
 #include "channelparamnodes.h"
 
+#include "segmentid.h"
+
 namespace {
 
 DoubleSpinBoxParams volumeParams()
@@ -16,7 +18,9 @@ DoubleSpinBoxParams delayParams()
 
 path_segment inputSegment(AudioKind kind, int number)
 {
-    return make_indexed_path_segment(kind == AudioKind::Analog ? 1 : 3, unsigned(number));
+    return make_indexed_path_segment(kind == AudioKind::Analog ? SegmentId::AnalogInput
+                                                               : SegmentId::DigitalInput,
+                                     unsigned(number));
 }
 
 QString inputName(AudioKind kind, int number)
@@ -25,39 +29,30 @@ QString inputName(AudioKind kind, int number)
 }
 
 VolumeNode::VolumeNode(const NodeArgs& args)
-    : DoubleSpinBoxNode(args, QStringLiteral("Volume"), make_path_segment(7), volumeParams())
+    : DoubleSpinBoxNode(args, QStringLiteral("Volume"), make_path_segment(SegmentId::Volume),
+                        volumeParams())
 {}
-
-void VolumeNode::anchor() {}
 
 DelayNode::DelayNode(const NodeArgs& args)
-    : DoubleSpinBoxNode(args, QStringLiteral("Delay"), make_path_segment(8), delayParams())
+    : DoubleSpinBoxNode(args, QStringLiteral("Delay"), make_path_segment(SegmentId::Delay),
+                        delayParams())
 {}
-
-void DelayNode::anchor() {}
 
 MuteNode::MuteNode(const NodeArgs& args)
-    : CheckBoxNode(args, QStringLiteral("Mute"), make_path_segment(9))
+    : CheckBoxNode(args, QStringLiteral("Mute"), make_path_segment(SegmentId::Mute))
 {}
-
-void MuteNode::anchor() {}
 
 InvertNode::InvertNode(const NodeArgs& args)
-    : CheckBoxNode(args, QStringLiteral("Invert"), make_path_segment(10))
+    : CheckBoxNode(args, QStringLiteral("Invert"), make_path_segment(SegmentId::Invert))
 {}
 
-void InvertNode::anchor() {}
-
 SubwooferChannelNode::SubwooferChannelNode(const NodeArgs& args)
-    : CheckBoxNode(args, QStringLiteral("Subwoofer Channel"), make_path_segment(36))
+    : CheckBoxNode(args, QStringLiteral("Subwoofer Channel"),
+                   make_path_segment(SegmentId::SubwooferChannel))
 {
     persistent = false;
 }
 
-void SubwooferChannelNode::anchor() {}
-
 SourceNode::SourceNode(NodeArgs& args, AudioKind kind, int number)
     : CheckBoxNode(args, inputName(kind, number), inputSegment(kind, number))
 {}
-
-void SourceNode::anchor() {}

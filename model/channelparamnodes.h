@@ -10,28 +10,24 @@ class VolumeNode : public DoubleSpinBoxNode
 {
 public:
     explicit VolumeNode(const NodeArgs& args);
-    void anchor() override;
 };
 
 class DelayNode : public DoubleSpinBoxNode
 {
 public:
     explicit DelayNode(const NodeArgs& args);
-    void anchor() override;
 };
 
 class MuteNode : public CheckBoxNode
 {
 public:
     explicit MuteNode(const NodeArgs& args);
-    void anchor() override;
 };
 
 class InvertNode : public CheckBoxNode
 {
 public:
     explicit InvertNode(const NodeArgs& args);
-    void anchor() override;
 };
 
 // Which outputs feed the subwoofer; a device setting that is not saved to files.
@@ -39,7 +35,6 @@ class SubwooferChannelNode : public CheckBoxNode
 {
 public:
     explicit SubwooferChannelNode(const NodeArgs& args);
-    void anchor() override;
 };
 
 // One routing switch of an output: named and addressed like the input it stands for.
@@ -47,7 +42,6 @@ class SourceNode : public CheckBoxNode
 {
 public:
     SourceNode(NodeArgs& args, AudioKind kind, int number);
-    void anchor() override;
 };
 
 // Segment of an input channel (and of the routing switch that stands for it).

@@ -1,35 +1,29 @@
 #include "checkboxnode.h"
 
-#include "customcheckbox.h"
-#include "custompushbutton.h"
 #include "settingsjson.h"
-#include "treewidget.h"
 
 CheckBoxNode::CheckBoxNode(const NodeArgs& args, const QString& name, path_segment segment)
-    : Node(args, name, segment, QStringLiteral("checkbox")), checkBox(new CustomCheckBox)
+    : Node(args, name, segment, QStringLiteral("checkbox"))
 {
-    registerParam(args, checkBox);
-    checkBox->setProperty("paramIndex", paramIndex);
-    QObject::connect(checkBox, &QCheckBox::toggled, args.treeWidget,
-                     &TreeWidget::onCheckboxToggled);
+    registerParam(args);
 }
 
 QByteArray CheckBoxNode::serialize() const
 {
-    return QByteArray(1, checkBox->isChecked() ? '\x01' : '\x00');
+    return QByteArray(1, checked ? '\x01' : '\x00');
 }
 
 bool CheckBoxNode::deserialize(const QByteArray& data)
 {
     if (data.size() != 1)
         return false;
-    setCheckedSilently(data.at(0) != 0);
+    setChecked(data.at(0) != 0, ChangeSource::Device);
     return true;
 }
 
 void CheckBoxNode::constructJson(QJsonObject& parent) const
 {
-    parent.insert(name, checkBox->isChecked());
+    parent.insert(name, checked);
 }
 
 void CheckBoxNode::readJson(const QJsonObject& parent, SettingsLoad& load)
@@ -41,37 +35,12 @@ void CheckBoxNode::readJson(const QJsonObject& parent, SettingsLoad& load)
         load.refuse(this);
         return;
     }
-    setCheckedSilently(value.toBool());
+    setChecked(value.toBool(), ChangeSource::File);
     load.accept(this);
 }
 
-void CheckBoxNode::anchor() {}
-
-// A user toggle of the bound widget toggles ours, and ours reaches the hub.
-void CheckBoxNode::bind(CustomCheckBox* w)
+void CheckBoxNode::setChecked(bool on, ChangeSource source)
 {
-    boundCheckBox = w;
-    QObject::connect(checkBox, &QCheckBox::toggled, w, &CustomCheckBox::setCheckedSilently);
-    QObject::connect(w, &QCheckBox::toggled, checkBox, &QCheckBox::setChecked);
-}
-
-void CheckBoxNode::bind(CustomPushButton* w)
-{
-    boundButton = w;
-    QObject::connect(checkBox, &QCheckBox::toggled, w, &CustomPushButton::setCheckedSilently);
-    QObject::connect(w, &QPushButton::toggled, checkBox, &QCheckBox::setChecked);
-}
-
-void CheckBoxNode::setCheckedSilently(bool checked)
-{
-    checkBox->setCheckedSilently(checked);
-    if (boundCheckBox)
-        boundCheckBox->setCheckedSilently(checked);
-    if (boundButton)
-        boundButton->setCheckedSilently(checked);
-}
-
-bool CheckBoxNode::isChecked() const
-{
-    return checkBox->isChecked();
+    checked = on;
+    announce(source);
 }

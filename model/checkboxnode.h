@@ -2,11 +2,6 @@
 
 #include "node.h"
 
-#include <QPointer>
-
-class CustomCheckBox;
-class CustomPushButton;
-
 // An on/off parameter; one byte on the wire.
 class CheckBoxNode : public Node
 {
@@ -17,15 +12,10 @@ public:
     bool deserialize(const QByteArray& data) override;
     void constructJson(QJsonObject& parent) const override;
     void readJson(const QJsonObject& parent, SettingsLoad& load) override;
-    void anchor() override;
 
-    void bind(CustomCheckBox* w);
-    void bind(CustomPushButton* w);
-    void setCheckedSilently(bool checked);
-    bool isChecked() const;
+    void setChecked(bool checked, ChangeSource source);
+    bool isChecked() const { return checked; }
 
 private:
-    CustomCheckBox* checkBox;
-    QPointer<CustomCheckBox> boundCheckBox;
-    QPointer<CustomPushButton> boundButton;
+    bool checked = false;
 };

@@ -1,8 +1,7 @@
 #include "comboboxnode.h"
 
-#include "customcombobox.h"
+#include "paramhub.h"
 #include "settingsjson.h"
-#include "treewidget.h"
 
 #include <QRegularExpression>
 
@@ -20,40 +19,28 @@ QString unknownText(int index)
 
 ComboBoxNode::ComboBoxNode(const NodeArgs& args, const QString& name, path_segment segment,
                            const QList<QString>& options, int currentIndex)
-    : Node(args, name, segment, QStringLiteral("choice")), options(options),
-      comboBox(new CustomComboBox)
+    : Node(args, name, segment, QStringLiteral("choice")), options(options), current(currentIndex)
 {
-    comboBox->addItems(options);
-    comboBox->setCurrentIndex(currentIndex);
-    registerParam(args, comboBox);
-    // Choosing a preset is not a write: the hub announces it and the window reloads.
-    if (name == QLatin1String("Preset")) {
-        QObject::connect(comboBox, qOverload<int>(&QComboBox::currentIndexChanged), args.treeWidget,
-                         &TreeWidget::onPresetChanged);
-    } else {
-        comboBox->setProperty("paramIndex", paramIndex);
-        QObject::connect(comboBox, qOverload<int>(&QComboBox::currentIndexChanged), args.treeWidget,
-                         &TreeWidget::onComboBoxChanged);
-    }
+    registerParam(args);
 }
 
 QByteArray ComboBoxNode::serialize() const
 {
-    return QByteArray(1, char(currentIndex()));
+    return QByteArray(1, char(current));
 }
 
 bool ComboBoxNode::deserialize(const QByteArray& data)
 {
     if (data.size() != 1)
         return false;
-    setCurrentIndexSilently(quint8(data.at(0)));
+    setCurrentIndex(quint8(data.at(0)), ChangeSource::Device);
     return true;
 }
 
 // An unknown index is saved under the text it is shown with, which reads back as the index.
 void ComboBoxNode::constructJson(QJsonObject& parent) const
 {
-    parent.insert(name, comboBox->currentText());
+    parent.insert(name, itemTexts().at(currentItem()));
 }
 
 void ComboBoxNode::readJson(const QJsonObject& parent, SettingsLoad& load)
@@ -66,7 +53,7 @@ void ComboBoxNode::readJson(const QJsonObject& parent, SettingsLoad& load)
         load.refuse(this);
         return;
     }
-    setCurrentIndexSilently(index);
+    setCurrentIndex(index, ChangeSource::File);
     load.accept(this);
 }
 
@@ -81,59 +68,32 @@ int ComboBoxNode::indexOfText(const QString& text) const
     return index >= options.size() && index <= maxIndex ? index : -1;
 }
 
-void ComboBoxNode::anchor() {}
-
-// The bound box carries no "paramIndex": its edits reach the hub through ours.
-void ComboBoxNode::bindAs(QPointer<CustomComboBox>& slot, CustomComboBox* cb)
+void ComboBoxNode::setCurrentIndex(int index, ChangeSource source)
 {
-    slot = cb;
-    for (int i = 0; i < comboBox->count(); ++i)
-        cb->addItem(comboBox->itemText(i));
-    QObject::connect(comboBox, qOverload<int>(&QComboBox::currentIndexChanged), cb,
-                     &CustomComboBox::setCurrentIndexSilently);
-    QObject::connect(cb, qOverload<int>(&QComboBox::currentIndexChanged), comboBox,
-                     &QComboBox::setCurrentIndex);
-}
-
-void ComboBoxNode::bind(CustomComboBox* cb)
-{
-    bindAs(firstBound, cb);
-}
-
-void ComboBoxNode::bindSecond(CustomComboBox* cb)
-{
-    bindAs(secondBound, cb);
-}
-
-// An index beyond the options is kept as it is, shown as an extra item "Unknown (N)" after
-// them: picking the last option instead would write that option back to the device.
-void ComboBoxNode::setCurrentIndexSilently(int index)
-{
-    if (index < 0 || index > maxIndex)
+    if (index < 0 || index > maxIndex) {
+        qCDebug(lcModel) << name << "ignores index" << index;
         return;
-    const int unknownItem = options.size();
-    unknownIndex = index >= unknownItem ? index : -1;
-    for (CustomComboBox* box : {comboBox, firstBound.data(), secondBound.data()}) {
-        if (!box)
-            continue;
-        const bool wasBlocked = box->blockSignals(true);
-        if (unknownIndex < 0) {
-            box->setCurrentIndex(index);
-            if (box->count() > unknownItem)
-                box->removeItem(unknownItem);
-        } else {
-            if (box->count() > unknownItem)
-                box->setItemText(unknownItem, unknownText(unknownIndex));
-            else
-                box->addItem(unknownText(unknownIndex));
-            box->setCurrentIndex(unknownItem);
-        }
-        box->blockSignals(wasBlocked);
+    }
+    current = index;
+    if (userChoiceIsWritten || source != ChangeSource::User) {
+        announce(source);
+        return;
+    }
+    if (hub) {
+        Q_EMIT hub->valueChanged(paramIndex, source);
+        Q_EMIT hub->presetChanged();
     }
 }
 
-int ComboBoxNode::currentIndex() const
+QStringList ComboBoxNode::itemTexts() const
 {
-    const int item = comboBox->currentIndex();
-    return item < options.size() ? item : unknownIndex;
+    QStringList items = options;
+    if (current >= options.size())
+        items << unknownText(current);
+    return items;
+}
+
+int ComboBoxNode::currentItem() const
+{
+    return qMin(current, int(options.size()));
 }

@@ -1,7 +1,7 @@
 #include "dacmodelnode.h"
 
-DacModelNode::DacModelNode(const NodeArgs& args)
-    : VersionNode(args, QStringLiteral("DAC Model"), make_path_segment(35))
-{}
+#include "segmentid.h"
 
-void DacModelNode::anchor() {}
+DacModelNode::DacModelNode(const NodeArgs& args)
+    : VersionNode(args, QStringLiteral("DAC Model"), make_path_segment(SegmentId::DacModel))
+{}

@@ -6,5 +6,4 @@ class DacModelNode : public VersionNode
 {
 public:
     explicit DacModelNode(const NodeArgs& args);
-    void anchor() override;
 };

@@ -1,5 +1,7 @@
 #include "dacnodes.h"
 
+#include "segmentid.h"
+
 Ak449xFilterNode::Ak449xFilterNode(const NodeArgs& args, const QString& name, path_segment segment)
     : ComboBoxNode(args, name, segment,
                    {QStringLiteral("Sharp roll-off"), QStringLiteral("Slow roll-off"),
@@ -8,11 +10,9 @@ Ak449xFilterNode::Ak449xFilterNode(const NodeArgs& args, const QString& name, pa
                    2)
 {}
 
-void Ak449xFilterNode::anchor() {}
-
 // The device reports these option texts; the fifth keeps its odd spacing on purpose.
 SabreFilterNode::SabreFilterNode(const NodeArgs& args)
-    : ComboBoxNode(args, QStringLiteral("Filter"), make_path_segment(29),
+    : ComboBoxNode(args, QStringLiteral("Filter"), make_path_segment(SegmentId::SabreFilter),
                    {QStringLiteral("Fast roll-off minimum phase"),
                     QStringLiteral("Slow roll-off minimum phase"),
                     QStringLiteral("Slow roll-off linear phase"),
@@ -22,21 +22,16 @@ SabreFilterNode::SabreFilterNode(const NodeArgs& args)
                    0)
 {}
 
-void SabreFilterNode::anchor() {}
-
 SabreHarmonicNode::SabreHarmonicNode(const NodeArgs& args, const QString& name,
                                      path_segment segment)
     : DoubleSpinBoxNode(args, name, segment, {-100.0, 100.0, 1.0, 0.0, QString(), 0})
 {}
 
-void SabreHarmonicNode::anchor() {}
-
 SabreAddFilterNode::SabreAddFilterNode(const NodeArgs& args)
-    : DoubleSpinBoxNode(args, QStringLiteral("ADD Filter"), make_path_segment(32),
+    : DoubleSpinBoxNode(args, QStringLiteral("ADD Filter"),
+                        make_path_segment(SegmentId::SabreAddFilter),
                         {0.0, 4.0, 1.0, 0.0, QString(), 0})
 {}
-
-void SabreAddFilterNode::anchor() {}
 
 // The group keeps a handle on each child it binds; `children` owns them.
 template <typename T> static T* adopt(Node* group, T* child)
@@ -46,43 +41,27 @@ template <typename T> static T* adopt(Node* group, T* child)
 }
 
 DacAk449xNode::DacAk449xNode(const NodeArgs& args)
-    : Node(args, QStringLiteral("DAC AK449X"), make_path_segment(23), QString())
+    : Node(args, QStringLiteral("DAC AK449X"), make_path_segment(SegmentId::DacAk449x), QString())
 {
     const NodeArgs own = childArgs(args);
     const char* names[4] = {"Ch 1-2 Filter", "Ch 3-4 Filter", "Ch 5-6 Filter", "Ch 7-8 Filter"};
     for (int i = 0; i < 4; ++i) {
-        filters[i] = adopt(this, new Ak449xFilterNode(own, QString::fromLatin1(names[i]),
-                                                      make_path_segment(24 + i)));
+        filters[i] =
+            adopt(this, new Ak449xFilterNode(own, QString::fromLatin1(names[i]),
+                                             make_path_segment(SegmentId::Ak449xFilter + i)));
     }
 }
 
-void DacAk449xNode::anchor() {}
-
-void DacAk449xNode::bind(const Bindings& bindings)
-{
-    filters[0]->bind(bindings.ch12Filter);
-    filters[1]->bind(bindings.ch34Filter);
-    filters[2]->bind(bindings.ch56Filter);
-    filters[3]->bind(bindings.ch78Filter);
-}
-
 DacSabreNode::DacSabreNode(const NodeArgs& args)
-    : Node(args, QStringLiteral("DAC SABRE"), make_path_segment(28), QString())
+    : Node(args, QStringLiteral("DAC SABRE"), make_path_segment(SegmentId::DacSabre), QString())
 {
     const NodeArgs own = childArgs(args);
     filter = adopt(this, new SabreFilterNode(own));
-    harmonic2nd = adopt(
-        this, new SabreHarmonicNode(own, QStringLiteral("2nd Harmonic"), make_path_segment(30)));
-    harmonic3rd = adopt(
-        this, new SabreHarmonicNode(own, QStringLiteral("3rd Harmonic"), make_path_segment(31)));
+    harmonic2nd =
+        adopt(this, new SabreHarmonicNode(own, QStringLiteral("2nd Harmonic"),
+                                          make_path_segment(SegmentId::SabreHarmonic2nd)));
+    harmonic3rd =
+        adopt(this, new SabreHarmonicNode(own, QStringLiteral("3rd Harmonic"),
+                                          make_path_segment(SegmentId::SabreHarmonic3rd)));
     addFilter = adopt(this, new SabreAddFilterNode(own));
-}
-
-void DacSabreNode::anchor() {}
-
-void DacSabreNode::bind(const Bindings& bindings)
-{
-    filter->bind(bindings.filter);
-    harmonic2nd->bind(bindings.harmonic2ndValue, bindings.harmonic2ndSlider);
-    harmonic3rd->bind(bindings.harmonic3rdValue, bindings.harmonic3rdSlider);
 }

@@ -11,68 +11,58 @@ class PresetNode : public ComboBoxNode
 {
 public:
     explicit PresetNode(const NodeArgs& args);
-    void anchor() override;
 };
 
 class PresetSourceNode : public ComboBoxNode
 {
 public:
     explicit PresetSourceNode(const NodeArgs& args);
-    void anchor() override;
 };
 
 class VolumeSourceNode : public ComboBoxNode
 {
 public:
     explicit VolumeSourceNode(const NodeArgs& args);
-    void anchor() override;
 };
 
 class SpdifCableNode : public ComboBoxNode
 {
 public:
     explicit SpdifCableNode(const NodeArgs& args);
-    void anchor() override;
 };
 
 class SubwooferModeNode : public ComboBoxNode
 {
 public:
     explicit SubwooferModeNode(const NodeArgs& args);
-    void anchor() override;
 };
 
 class InputSourceNode : public ComboBoxNode
 {
 public:
     explicit InputSourceNode(const NodeArgs& args);
-    void anchor() override;
 };
 
 class RemoteControlScreenNode : public ComboBoxNode
 {
 public:
     explicit RemoteControlScreenNode(const NodeArgs& args);
-    void anchor() override;
 };
 
 class MasterVolumeNode : public DoubleSpinBoxNode
 {
 public:
     explicit MasterVolumeNode(const NodeArgs& args);
-    void anchor() override;
 };
 
 class SubwooferVolumeNode : public DoubleSpinBoxNode
 {
 public:
     explicit SubwooferVolumeNode(const NodeArgs& args);
-    void anchor() override;
 };
 
 class AutoInputNode : public CheckBoxNode
 {
 public:
     explicit AutoInputNode(const NodeArgs& args);
-    void anchor() override;
 };

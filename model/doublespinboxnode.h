@@ -2,15 +2,7 @@
 
 #include "node.h"
 
-#include <QPointer>
-
 #include <QString>
-#include <cstddef>
-
-class CustomDoubleSpinBox;
-class CustomSlider;
-class QDoubleSpinBox;
-class VolumeSlider;
 
 struct DoubleSpinBoxParams
 {
@@ -22,7 +14,7 @@ struct DoubleSpinBoxParams
     int decimals = 0;
 };
 
-// A number, clamped and rounded by its spin box; a single-precision float on the wire.
+// A number held at its precision and within its range; a single-precision float on the wire.
 class DoubleSpinBoxNode : public Node
 {
 public:
@@ -30,31 +22,19 @@ public:
                       const DoubleSpinBoxParams& params);
 
     QByteArray serialize() const override;
-    // Refuses a NaN or infinite float: the spin box would turn NaN into its maximum.
+    // Refuses a NaN or infinite float: it has no place in the range.
     bool deserialize(const QByteArray& data) override;
     void constructJson(QJsonObject& parent) const override;
     void readJson(const QJsonObject& parent, SettingsLoad& load) override;
-    void anchor() override;
 
-    // The second widget may be null.
-    void bind(CustomDoubleSpinBox* sb, VolumeSlider* vs);
-    void bind(CustomDoubleSpinBox* sb, CustomSlider* slider);
-    // A spin box alone (a plain nullptr would be ambiguous between the two above).
-    void bind(CustomDoubleSpinBox* sb, std::nullptr_t)
-    {
-        bind(sb, static_cast<VolumeSlider*>(nullptr));
-    }
-    void applyParamsToSpinBox(QDoubleSpinBox* sb);
-    void setValueSilently(double value);
-    double value() const;
+    // Rounds to the precision and clamps to the range, as the editors show it.
+    void setValue(double value, ChangeSource source);
+    double value() const { return current; }
+    const DoubleSpinBoxParams& spinBoxParams() const { return params; }
+    // What `value` is held as.
+    double normalized(double value) const;
 
 private:
-    void bindSpinBox(CustomDoubleSpinBox* sb);
-
     DoubleSpinBoxParams params;
-    TreeWidget* treeWidget;
-    CustomDoubleSpinBox* spinBox;
-    QPointer<CustomDoubleSpinBox> boundSpinBox;
-    QPointer<VolumeSlider> boundVolumeSlider;
-    QPointer<CustomSlider> boundSlider;
+    double current = 0.0;
 };

@@ -1,7 +1,8 @@
 #include "firmwareversionnode.h"
 
-FirmwareVersionNode::FirmwareVersionNode(const NodeArgs& args)
-    : VersionNode(args, QStringLiteral("Firmware Version"), make_path_segment(33))
-{}
+#include "segmentid.h"
 
-void FirmwareVersionNode::anchor() {}
+FirmwareVersionNode::FirmwareVersionNode(const NodeArgs& args)
+    : VersionNode(args, QStringLiteral("Firmware Version"),
+                  make_path_segment(SegmentId::FirmwareVersion))
+{}

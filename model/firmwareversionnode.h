@@ -6,5 +6,4 @@ class FirmwareVersionNode : public VersionNode
 {
 public:
     explicit FirmwareVersionNode(const NodeArgs& args);
-    void anchor() override;
 };

@@ -18,29 +18,15 @@ InputNode::InputNode(NodeArgs& args, AudioKind kind, int number)
     children.append(peqs);
 }
 
-void InputNode::anchor() {}
-
-void InputNode::bind(CustomPushButton* muteButton, CustomDoubleSpinBox* volumeSpin,
-                     VolumeSlider* slider)
+void InputNode::requestEqualizer()
 {
-    mute->bind(muteButton);
-    volume->bind(volumeSpin, slider);
-    level->bind(slider);
-}
-
-void InputNode::clickPeqButton()
-{
-    peqs->clickButton();
+    peqs->requestEditor();
 }
 
 AnalogInputNode::AnalogInputNode(NodeArgs& args, int number)
     : InputNode(args, AudioKind::Analog, number)
 {}
 
-void AnalogInputNode::anchor() {}
-
 DigitalInputNode::DigitalInputNode(NodeArgs& args, int number)
     : InputNode(args, AudioKind::Digital, number)
 {}
-
-void DigitalInputNode::anchor() {}

@@ -3,24 +3,23 @@
 #include "audiokind.h"
 #include "node.h"
 
-class CustomDoubleSpinBox;
-class CustomPushButton;
 class LevelNode;
 class MuteNode;
 class PEQSNode;
 class VolumeNode;
-class VolumeSlider;
 
 class InputNode : public Node
 {
 public:
     InputNode(NodeArgs& args, AudioKind kind, int number);
-    void anchor() override;
 
-    void bind(CustomPushButton* muteButton, CustomDoubleSpinBox* volumeSpin, VolumeSlider* slider);
-    void clickPeqButton();
+    // Asks the window to open the equalizer on this input.
+    void requestEqualizer();
 
     PEQSNode* getPEQSNode() const { return peqs; }
+    LevelNode* levelNode() const { return level; }
+    VolumeNode* volumeNode() const { return volume; }
+    MuteNode* muteNode() const { return mute; }
 
 private:
     LevelNode* level = nullptr;
@@ -33,12 +32,10 @@ class AnalogInputNode : public InputNode
 {
 public:
     AnalogInputNode(NodeArgs& args, int number);
-    void anchor() override;
 };
 
 class DigitalInputNode : public InputNode
 {
 public:
     DigitalInputNode(NodeArgs& args, int number);
-    void anchor() override;
 };

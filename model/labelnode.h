@@ -2,22 +2,21 @@
 
 #include "node.h"
 
-class CustomLineEdit;
-
 // A channel's name, up to 16 characters; travels as 16 UCS-4 code points.
 class LabelNode : public Node
 {
 public:
+    static constexpr int maxLength = 16; // code points; the device keeps no more
+
     explicit LabelNode(const NodeArgs& args);
 
     QByteArray serialize() const override;
     bool deserialize(const QByteArray& data) override;
-    void anchor() override;
 
-    QString text() const;
-    // Shows the text and queues the label for writing.
-    void setText(const QString& text);
+    QString text() const { return label; }
+    // Every setting is announced as the channel's label; the user's is also written.
+    void setText(const QString& text, ChangeSource source);
 
 private:
-    CustomLineEdit* editor;
+    QString label;
 };

@@ -1,30 +1,17 @@
 #include "levelnode.h"
 
-#include "volumeslider.h"
+#include "segmentid.h"
 #include "wirevalue.h"
 
-#include <QProgressBar>
 #include <algorithm>
-
-namespace {
-const int floorDb = -150;
-
-QString levelText(int db)
-{
-    return QStringLiteral("%1 dB").arg(db);
-}
-} // namespace
+#include <cmath>
 
 LevelNode::LevelNode(const NodeArgs& args)
-    : Node(args, QStringLiteral("Level"), make_path_segment(18), QStringLiteral("signal_level")),
-      bar(new QProgressBar)
+    : Node(args, QStringLiteral("Level"), make_path_segment(SegmentId::Level),
+           QStringLiteral("signal_level"))
 {
     readOnly = true;
-    bar->setTextVisible(true);
-    bar->setRange(floorDb, 0);
-    bar->setValue(floorDb);
-    bar->setFormat(levelText(floorDb));
-    registerParam(args, bar);
+    registerParam(args);
 }
 
 QByteArray LevelNode::serialize() const
@@ -32,28 +19,15 @@ QByteArray LevelNode::serialize() const
     return QByteArray(4, '\0');
 }
 
-// A NaN level is accepted and ignored; anything else shows in whole decibels.
+// A NaN level is accepted and ignored; anything else is kept in whole decibels.
 bool LevelNode::deserialize(const QByteArray& data)
 {
     if (data.size() != 4)
         return false;
-    const float db = readFloatLE(data);
-    if (std::isnan(db))
+    const float level = readFloatLE(data);
+    if (std::isnan(level))
         return true;
-    const int level = std::max(truncateToInt(double(db)), floorDb);
-    const bool wasBlocked = bar->blockSignals(true);
-    // The bar ends at 0 dB; a louder level fills it (out of range it would keep its old fill).
-    bar->setValue(std::min(level, bar->maximum()));
-    bar->setFormat(levelText(level));
-    bar->blockSignals(wasBlocked);
-    if (boundSlider)
-        boundSlider->setLevelSilently(level);
+    db = std::max(truncateToInt(double(level)), int(floorDb));
+    announce(ChangeSource::Device);
     return true;
-}
-
-void LevelNode::anchor() {}
-
-void LevelNode::bind(VolumeSlider* vs)
-{
-    boundSlider = vs;
 }

@@ -2,24 +2,19 @@
 
 #include "node.h"
 
-#include <QPointer>
-
-class QProgressBar;
-class VolumeSlider;
-
 // The live signal level in whole decibels, read from the device and never written.
 class LevelNode : public Node
 {
 public:
+    static constexpr int floorDb = -150;
+
     explicit LevelNode(const NodeArgs& args);
 
     QByteArray serialize() const override;
     bool deserialize(const QByteArray& data) override;
-    void anchor() override;
 
-    void bind(VolumeSlider* vs);
+    int level() const { return db; }
 
 private:
-    QProgressBar* bar;
-    QPointer<VolumeSlider> boundSlider;
+    int db = floorDb;
 };

@@ -1,23 +1,15 @@
 #include "node.h"
 
+#include "paramhub.h"
 #include "settingsjson.h"
-#include "treewidget.h"
-
-#include <QTreeWidgetItem>
 
 Node::Node() = default;
 
 Node::Node(const NodeArgs& args, const QString& name, path_segment segment, QString typeTag)
-    : name(name), parent(args.parent), segment(segment), typeTag(std::move(typeTag))
-{
-    if (args.parentItem)
-        treeItem = new QTreeWidgetItem(args.parentItem);
-    else
-        treeItem = new QTreeWidgetItem(args.treeWidget);
-    treeItem->setData(0, Qt::DisplayRole, name);
-}
+    : hub(args.hub), name(name), parent(args.parent), segment(segment), typeTag(std::move(typeTag))
+{}
 
-// Children are owned by their parent; rows belong to the tree view.
+// Children are owned by their parent.
 Node::~Node()
 {
     qDeleteAll(children);
@@ -65,8 +57,6 @@ void Node::readChildrenJson(const QJsonObject& object, SettingsLoad& load)
     }
     load.refuseOthers(this, object, known);
 }
-
-void Node::anchor() {}
 
 QByteArray Node::makePath() const
 {
@@ -139,15 +129,18 @@ NodeArgs Node::childArgs(const NodeArgs& own)
     NodeArgs args;
     args.parent = this;
     args.params = own.params;
-    args.treeWidget = own.treeWidget;
-    args.parentItem = treeItem;
+    args.hub = own.hub;
     return args;
 }
 
-void Node::registerParam(const NodeArgs& args, QWidget* widget)
+void Node::registerParam(const NodeArgs& args)
 {
-    if (widget)
-        args.treeWidget->setItemWidget(treeItem, 1, widget);
     paramIndex = args.params->size();
     args.params->append(this);
+}
+
+void Node::announce(ChangeSource source)
+{
+    if (hub && paramIndex >= 0)
+        hub->announce(paramIndex, source);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "changesource.h"
 #include "pathaddress.h"
 
 #include <QByteArray>
@@ -8,10 +9,8 @@
 #include <QString>
 #include <QVector>
 
-class QTreeWidgetItem;
-class QWidget;
-class TreeWidget;
 class Node;
+class ParamHub;
 struct SettingsLoad;
 
 // What every node constructor gets; each inner node rebuilds it for its children.
@@ -19,8 +18,7 @@ struct NodeArgs
 {
     Node* parent = nullptr;
     QList<Node*>* params = nullptr; // the tree-wide parameter list, owned by ParamTree
-    TreeWidget* treeWidget = nullptr;
-    QTreeWidgetItem* parentItem = nullptr; // null for the children of the root
+    ParamHub* hub = nullptr;        // owned by ParamTree
 };
 
 class Node
@@ -39,7 +37,6 @@ public:
     // Takes this node's member of a settings-file object, if there is one, and records in
     // `load` whether it was taken or refused.
     virtual void readJson(const QJsonObject& parent, SettingsLoad& load);
-    virtual void anchor();
 
     QByteArray makePath() const;
     QString getCallbackName() const;
@@ -54,7 +51,7 @@ public:
     bool isSetting() const { return persistent && !readOnly; }
 
     int paramIndex = -1;
-    QTreeWidgetItem* treeItem = nullptr;
+    ParamHub* hub = nullptr;
     QList<Node*> children;
     bool persistent = true;
     bool readOnly = false;
@@ -68,7 +65,9 @@ protected:
     // Hands a settings-file object to the children that take part in the file and refuses
     // the members none of them takes, so a file sets nothing that is never written.
     void readChildrenJson(const QJsonObject& object, SettingsLoad& load);
-    // Places the node's widget (if any) in column 1 of its row and appends the node to
-    // the parameter list, so indices count up in construction order with no gaps.
-    void registerParam(const NodeArgs& args, QWidget* widget = nullptr);
+    // Appends the node to the parameter list, so indices count up in construction order
+    // with no gaps.
+    void registerParam(const NodeArgs& args);
+    // Tells the hub that this parameter's value was set.
+    void announce(ChangeSource source);
 };

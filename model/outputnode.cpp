@@ -4,13 +4,16 @@
 #include "labelnode.h"
 #include "levelnode.h"
 #include "peqsnode.h"
+#include "segmentid.h"
 #include "sourcesnode.h"
 #include "xovernode.h"
 
 OutputNode::OutputNode(const NodeArgs& args, AudioKind kind, int number, int analogInputCount,
                        int digitalInputCount)
     : Node(args, QStringLiteral("%1 Output %2").arg(audioKindWord(kind)).arg(number),
-           make_indexed_path_segment(kind == AudioKind::Digital ? 4 : 2, unsigned(number)),
+           make_indexed_path_segment(kind == AudioKind::Digital ? SegmentId::DigitalOutput
+                                                                : SegmentId::AnalogOutput,
+                                     unsigned(number)),
            QString())
 {
     NodeArgs own = childArgs(args);
@@ -31,28 +34,9 @@ OutputNode::OutputNode(const NodeArgs& args, AudioKind kind, int number, int ana
     sources = add(new SourcesNode(own, analogInputCount, digitalInputCount));
 }
 
-void OutputNode::anchor() {}
-
-void OutputNode::bind(CustomPushButton* muteButton, CustomPushButton* invertButton,
-                      CustomDoubleSpinBox* volumeSpin, VolumeSlider* slider,
-                      CustomDoubleSpinBox* delaySpin)
+SourceNode* OutputNode::sourceNode(int inputIndex) const
 {
-    mute->bind(muteButton);
-    invert->bind(invertButton);
-    volume->bind(volumeSpin, slider);
-    level->bind(slider);
-    if (delay)
-        delay->bind(delaySpin, static_cast<VolumeSlider*>(nullptr));
-}
-
-void OutputNode::bindSource(int inputIndex, CustomCheckBox* checkBox)
-{
-    sources->bindSource(inputIndex, checkBox);
-}
-
-void OutputNode::bindSubwooferChannel(CustomCheckBox* checkBox)
-{
-    subwooferChannel->bind(checkBox);
+    return sources->source(inputIndex);
 }
 
 QString OutputNode::getLabel() const
@@ -62,7 +46,7 @@ QString OutputNode::getLabel() const
 
 void OutputNode::setLabel(const QString& text)
 {
-    label->setText(text);
+    label->setText(text, ChangeSource::User);
 }
 
 XoverNode* OutputNode::getXoverNode()
@@ -70,14 +54,14 @@ XoverNode* OutputNode::getXoverNode()
     return xover;
 }
 
-void OutputNode::clickPeqButton()
+void OutputNode::requestEqualizer()
 {
-    peqs->clickButton();
+    peqs->requestEditor();
 }
 
-void OutputNode::clickXoverButton()
+void OutputNode::requestCrossover()
 {
-    xover->clickButton();
+    xover->requestEditor();
 }
 
 AnalogOutputNode::AnalogOutputNode(const NodeArgs& args, int number, int analogInputCount,
@@ -85,11 +69,7 @@ AnalogOutputNode::AnalogOutputNode(const NodeArgs& args, int number, int analogI
     : OutputNode(args, AudioKind::Analog, number, analogInputCount, digitalInputCount)
 {}
 
-void AnalogOutputNode::anchor() {}
-
 DigitalOutputNode::DigitalOutputNode(const NodeArgs& args, int number, int analogInputCount,
                                      int digitalInputCount)
     : OutputNode(args, AudioKind::Digital, number, analogInputCount, digitalInputCount)
 {}
-
-void DigitalOutputNode::anchor() {}

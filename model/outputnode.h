@@ -3,19 +3,16 @@
 #include "audiokind.h"
 #include "node.h"
 
-class CustomCheckBox;
-class CustomDoubleSpinBox;
-class CustomPushButton;
 class DelayNode;
 class InvertNode;
 class LabelNode;
 class LevelNode;
 class MuteNode;
 class PEQSNode;
+class SourceNode;
 class SourcesNode;
 class SubwooferChannelNode;
 class VolumeNode;
-class VolumeSlider;
 class XoverNode;
 
 class OutputNode : public Node
@@ -23,21 +20,25 @@ class OutputNode : public Node
 public:
     OutputNode(const NodeArgs& args, AudioKind kind, int number, int analogInputCount,
                int digitalInputCount);
-    void anchor() override;
 
-    void bind(CustomPushButton* muteButton, CustomPushButton* invertButton,
-              CustomDoubleSpinBox* volumeSpin, VolumeSlider* slider,
-              CustomDoubleSpinBox* delaySpin);
-    void bindSource(int inputIndex, CustomCheckBox* checkBox);
-    void bindSubwooferChannel(CustomCheckBox* checkBox);
     QString getLabel() const;
+    // Sets the label as the user does: shown everywhere and written to the device.
     void setLabel(const QString& text);
     XoverNode* getXoverNode();
-    void clickPeqButton();
-    void clickXoverButton();
+    // Ask the window to open the equalizer or the crossover dialog on this output.
+    void requestEqualizer();
+    void requestCrossover();
 
     PEQSNode* getPEQSNode() const { return peqs; }
     DelayNode* getDelayNode() const { return delay; }
+    LabelNode* labelNode() const { return label; }
+    LevelNode* levelNode() const { return level; }
+    VolumeNode* volumeNode() const { return volume; }
+    MuteNode* muteNode() const { return mute; }
+    InvertNode* invertNode() const { return invert; }
+    SubwooferChannelNode* subwooferChannelNode() const { return subwooferChannel; }
+    // The routing switch of an input (analog inputs first), or null.
+    SourceNode* sourceNode(int inputIndex) const;
 
 private:
     LabelNode* label = nullptr;
@@ -56,7 +57,6 @@ class AnalogOutputNode : public OutputNode
 {
 public:
     AnalogOutputNode(const NodeArgs& args, int number, int analogInputCount, int digitalInputCount);
-    void anchor() override;
 };
 
 class DigitalOutputNode : public OutputNode
@@ -64,5 +64,4 @@ class DigitalOutputNode : public OutputNode
 public:
     DigitalOutputNode(const NodeArgs& args, int number, int analogInputCount,
                       int digitalInputCount);
-    void anchor() override;
 };

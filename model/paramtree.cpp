@@ -6,17 +6,18 @@
 #include "inputnode.h"
 #include "outputnode.h"
 #include "pluginversionnode.h"
+#include "segmentid.h"
 #include "settingsjson.h"
 
 #include <QJsonObject>
 
-ParamTree::ParamTree(TreeWidget* treeWidget)
+ParamTree::ParamTree()
 {
+    hub = &ownHub;
     NodeArgs args;
     args.parent = this;
     args.params = &allParams;
-    args.treeWidget = treeWidget;
-    args.parentItem = nullptr;
+    args.hub = &ownHub;
 
     preset = addTopLevel(new PresetNode(args));
     presetSource = addTopLevel(new PresetSourceNode(args));
@@ -49,7 +50,7 @@ ParamTree::ParamTree(TreeWidget* treeWidget)
         outputNodes.append(
             addTopLevel(new DigitalOutputNode(args, i, analogInputCount, digitalInputCount)));
 
-    const path_segment levelSegment = make_path_segment(18);
+    const path_segment levelSegment = make_path_segment(SegmentId::Level);
     for (Node* node : qAsConst(allParams)) {
         if (path_segments_equal(node->segment, levelSegment))
             levelParams.append(node);
@@ -58,9 +59,12 @@ ParamTree::ParamTree(TreeWidget* treeWidget)
     }
 }
 
-ParamTree::~ParamTree() = default;
-
-void ParamTree::anchor() {}
+// The nodes go first: they may still speak to the hub.
+ParamTree::~ParamTree()
+{
+    qDeleteAll(children);
+    children.clear();
+}
 
 template <typename T> T* ParamTree::addTopLevel(T* node)
 {
@@ -156,55 +160,4 @@ SettingsLoad ParamTree::readJsonDocument(QJsonDocument& document)
     if (document.isObject())
         readChildrenJson(document.object(), load);
     return load;
-}
-
-void ParamTree::bind(CustomDoubleSpinBox* masterSpin, VolumeSlider* masterSlider,
-                     CustomComboBox* volumeSourceCombo, CustomComboBox* spdifCableCombo)
-{
-    masterVolume->bind(masterSpin, masterSlider);
-    volumeSource->bind(volumeSourceCombo);
-    spdifCable->bind(spdifCableCombo);
-}
-
-void ParamTree::bindPreset(CustomComboBox* presetCombo, CustomComboBox* inputSourceCombo)
-{
-    preset->bind(presetCombo);
-    inputSource->bind(inputSourceCombo);
-}
-
-void ParamTree::bindVersions(std::shared_ptr<QLabel> firmwareLabel,
-                             std::shared_ptr<QLabel> pluginLabel)
-{
-    firmwareVersion->bind(std::move(firmwareLabel));
-    pluginVersion->bind(std::move(pluginLabel));
-}
-
-void ParamTree::bindDacModel(std::shared_ptr<QLabel> label)
-{
-    dacModel->bind(std::move(label));
-}
-
-void ParamTree::bind(const DacAk449xNode::Bindings& bindings)
-{
-    dacAk449x->bind(bindings);
-}
-
-void ParamTree::bind(const DacSabreNode::Bindings& bindings)
-{
-    dacSabre->bind(bindings);
-}
-
-void ParamTree::bind(const RemoteControlBindings& bindings)
-{
-    volumeSource->bindSecond(bindings.volumeSource);
-    presetSource->bind(bindings.presetSource);
-    remoteControlScreen->bind(bindings.screen);
-    subwooferMode->bind(bindings.subwooferMode);
-    subwooferVolume->bind(bindings.subwooferVolume, static_cast<VolumeSlider*>(nullptr));
-}
-
-void ParamTree::bindSubwooferChannel(int outputIndex, CustomCheckBox* checkBox)
-{
-    if (OutputNode* output = getOutputNode(outputIndex))
-        output->bindSubwooferChannel(checkBox);
 }

@@ -2,15 +2,13 @@
 
 #include "dacnodes.h"
 #include "node.h"
+#include "paramhub.h"
 #include "settingsjson.h"
 
 #include <QJsonDocument>
 #include <memory>
 
 class AutoInputNode;
-class CustomCheckBox;
-class CustomComboBox;
-class CustomDoubleSpinBox;
 class DacModelNode;
 class FirmwareVersionNode;
 class InputNode;
@@ -20,28 +18,16 @@ class OutputNode;
 class PluginVersionNode;
 class PresetNode;
 class PresetSourceNode;
-class QLabel;
 class RemoteControlScreenNode;
 class SpdifCableNode;
 class SubwooferModeNode;
 class SubwooferVolumeNode;
-class TreeWidget;
-class VolumeSlider;
 class VolumeSourceNode;
 class XoverNode;
 
-// Controls of the remote tab, in the order they are bound.
-struct RemoteControlBindings
-{
-    CustomComboBox* volumeSource = nullptr;
-    CustomComboBox* presetSource = nullptr;
-    CustomComboBox* screen = nullptr;
-    CustomComboBox* subwooferMode = nullptr;
-    CustomDoubleSpinBox* subwooferVolume = nullptr;
-};
-
 // The root of the model: every parameter of the device, in the order that fixes each
-// parameter's index and path. That order is the contract with the device.
+// parameter's index and path. That order is the contract with the device. Its hub announces
+// every change of a value and queues the user's changes for writing.
 class ParamTree : public Node
 {
 public:
@@ -52,9 +38,9 @@ public:
         Settings = 2,
     };
 
-    explicit ParamTree(TreeWidget* treeWidget);
+    // `hub` points at the tree's own hub.
+    ParamTree();
     ~ParamTree() override;
-    void anchor() override;
 
     QList<Node*>* subsetToList(ParamSubset subset);
     Node* getSubsetNode(ParamSubset subset, int index);
@@ -76,15 +62,19 @@ public:
     // that is not an object changes nothing.
     SettingsLoad readJsonDocument(QJsonDocument& document);
 
-    void bind(CustomDoubleSpinBox* masterSpin, VolumeSlider* masterSlider,
-              CustomComboBox* volumeSourceCombo, CustomComboBox* spdifCableCombo);
-    void bindPreset(CustomComboBox* presetCombo, CustomComboBox* inputSourceCombo);
-    void bindVersions(std::shared_ptr<QLabel> firmwareLabel, std::shared_ptr<QLabel> pluginLabel);
-    void bindDacModel(std::shared_ptr<QLabel> label);
-    void bind(const DacAk449xNode::Bindings& bindings);
-    void bind(const DacSabreNode::Bindings& bindings);
-    void bind(const RemoteControlBindings& bindings);
-    void bindSubwooferChannel(int outputIndex, CustomCheckBox* checkBox);
+    PresetSourceNode* presetSourceNode() const { return presetSource; }
+    MasterVolumeNode* masterVolumeNode() const { return masterVolume; }
+    VolumeSourceNode* volumeSourceNode() const { return volumeSource; }
+    SubwooferVolumeNode* subwooferVolumeNode() const { return subwooferVolume; }
+    SubwooferModeNode* subwooferModeNode() const { return subwooferMode; }
+    SpdifCableNode* spdifCableNode() const { return spdifCable; }
+    InputSourceNode* inputSourceNode() const { return inputSource; }
+    RemoteControlScreenNode* remoteControlScreenNode() const { return remoteControlScreen; }
+    FirmwareVersionNode* firmwareVersionNode() const { return firmwareVersion; }
+    PluginVersionNode* pluginVersionNode() const { return pluginVersion; }
+    DacModelNode* dacModelNode() const { return dacModel; }
+    DacAk449xNode* dacAk449xNode() const { return dacAk449x; }
+    DacSabreNode* dacSabreNode() const { return dacSabre; }
 
     const int analogInputCount = 0;
     const int digitalInputCount = 2;
@@ -94,6 +84,7 @@ public:
 private:
     template <typename T> T* addTopLevel(T* node);
 
+    ParamHub ownHub; // made before the nodes that announce through it
     QList<Node*> allParams;
     QList<Node*> levelParams;
     QList<Node*> settingParams;

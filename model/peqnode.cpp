@@ -1,10 +1,9 @@
 #include "peqnode.h"
 
-#include "iircoeffsnode.h"
 #include "peqdesign.h"
+#include "segmentid.h"
 #include "settingsjson.h"
 
-#include <QTreeWidgetItem>
 #include <cmath>
 #include <cstring>
 
@@ -16,32 +15,12 @@ QString peqTypeText(PEQType type)
     return QString::fromLatin1(code <= 8 ? texts[code] : texts[0]);
 }
 
-static QTreeWidgetItem* makeRow(QTreeWidgetItem* parent, const char* label)
-{
-    auto* row = new QTreeWidgetItem(parent);
-    row->setText(0, QString::fromLatin1(label));
-    return row;
-}
-
 PEQNode::PEQNode(NodeArgs& args, int number)
     : Node(args, QStringLiteral("EQ%1").arg(number),
-           make_indexed_path_segment(12, unsigned(number)), QStringLiteral("peq"))
+           make_indexed_path_segment(SegmentId::PeqBand, unsigned(number)), QStringLiteral("peq"))
 {
-    typeRow = makeRow(treeItem, "Type");
-    freqRow = makeRow(treeItem, "Freq");
-    qRow = makeRow(treeItem, "Q");
-    gainRow = makeRow(treeItem, "Gain");
-    NodeArgs own = childArgs(args);
-    coeffsNode = new IIRCoeffsNode(own, QStringLiteral("Coeffs"));
     coeffs = calcPEQCoeffs(params);
-    updateFields();
     registerParam(args);
-}
-
-// The coefficient display is not in `children`, so it is freed here.
-PEQNode::~PEQNode()
-{
-    delete coeffsNode;
 }
 
 QByteArray PEQNode::serialize() const
@@ -68,7 +47,7 @@ bool PEQNode::deserialize(const QByteArray& data)
         return false;
     params = decoded;
     coeffs.fromRepr(repr);
-    updateFields();
+    announce(ChangeSource::Device);
     return true;
 }
 
@@ -120,29 +99,13 @@ void PEQNode::readJson(const QJsonObject& parent, SettingsLoad& load)
     }
     params = loaded;
     coeffs = designed;
-    updateFields();
+    announce(ChangeSource::File);
     load.accept(this);
 }
 
-void PEQNode::anchor() {}
-
-PEQParams PEQNode::getPEQParams()
-{
-    return params;
-}
-
-void PEQNode::setPEQParamsAndCoeffs(PEQParams newParams, PEQCoeffs newCoeffs)
+void PEQNode::setPEQParamsAndCoeffs(PEQParams newParams, PEQCoeffs newCoeffs, ChangeSource source)
 {
     params = newParams;
     coeffs = newCoeffs;
-    updateFields();
-}
-
-void PEQNode::updateFields()
-{
-    typeRow->setText(1, peqTypeText(params.type));
-    freqRow->setText(1, QStringLiteral("%1 Hz").arg(QString::number(params.frequency, 'f', 0)));
-    qRow->setText(1, QString::number(params.q, 'f', 2));
-    gainRow->setText(1, QStringLiteral("%1 dB").arg(QString::number(params.gain, 'f', 1)));
-    coeffsNode->updateFields(coeffs);
+    announce(source);
 }

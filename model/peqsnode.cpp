@@ -1,24 +1,17 @@
 #include "peqsnode.h"
 
 #include "peqnode.h"
+#include "segmentid.h"
 
-#include <QPushButton>
+#include "paramhub.h"
 
 PEQSNode::PEQSNode(NodeArgs& args)
-    : Node(args, QStringLiteral("PEQ"), make_path_segment(11), QString())
+    : Node(args, QStringLiteral("PEQ"), make_path_segment(SegmentId::Peqs), QString())
 {
     NodeArgs own = childArgs(args);
     for (int number = 1; number <= peqCount; ++number)
         children.append(new PEQNode(own, number));
-
-    button = new QPushButton(QStringLiteral("..."));
-    button->setProperty("peqsNode", QVariant::fromValue(this));
-    args.treeWidget->setItemWidget(treeItem, 1, button);
-    QObject::connect(button, &QPushButton::clicked, args.treeWidget,
-                     &TreeWidget::onPEQButtonClicked);
 }
-
-void PEQSNode::anchor() {}
 
 std::optional<PEQNode*> PEQSNode::getPEQNode(int band)
 {
@@ -39,10 +32,11 @@ int PEQSNode::getPEQParamIndex(int band)
     return node ? (*node)->paramIndex : -1;
 }
 
-void PEQSNode::setPEQParamsAndCoeffs(int band, PEQParams params, PEQCoeffs coeffs)
+void PEQSNode::setPEQParamsAndCoeffs(int band, PEQParams params, PEQCoeffs coeffs,
+                                     ChangeSource source)
 {
     if (const auto node = getPEQNode(band))
-        (*node)->setPEQParamsAndCoeffs(params, coeffs);
+        (*node)->setPEQParamsAndCoeffs(params, coeffs, source);
 }
 
 QString PEQSNode::getChannelName()
@@ -53,18 +47,20 @@ QString PEQSNode::getChannelName()
 bool PEQSNode::isInputNode()
 {
     const path_segment channel = getParentPathSegment();
-    return path_segment_has_id(channel, 1) || path_segment_has_id(channel, 3);
+    return path_segment_has_id(channel, SegmentId::AnalogInput) ||
+           path_segment_has_id(channel, SegmentId::DigitalInput);
 }
 
 std::optional<int> PEQSNode::getOutputChannelIndex() const
 {
     const path_segment channel = getParentPathSegment();
-    if (!path_segment_has_id(channel, 2))
+    if (!path_segment_has_id(channel, SegmentId::AnalogOutput))
         return std::nullopt;
     return int(channel.bytes[1]) - 1;
 }
 
-void PEQSNode::clickButton()
+void PEQSNode::requestEditor()
 {
-    button->click();
+    if (hub)
+        hub->requestEqualizer(this);
 }

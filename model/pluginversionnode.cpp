@@ -1,7 +1,8 @@
 #include "pluginversionnode.h"
 
-PluginVersionNode::PluginVersionNode(const NodeArgs& args)
-    : VersionNode(args, QStringLiteral("Plugin Version"), make_path_segment(34))
-{}
+#include "segmentid.h"
 
-void PluginVersionNode::anchor() {}
+PluginVersionNode::PluginVersionNode(const NodeArgs& args)
+    : VersionNode(args, QStringLiteral("Plugin Version"),
+                  make_path_segment(SegmentId::PluginVersion))
+{}

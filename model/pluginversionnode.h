@@ -6,5 +6,4 @@ class PluginVersionNode : public VersionNode
 {
 public:
     explicit PluginVersionNode(const NodeArgs& args);
-    void anchor() override;
 };

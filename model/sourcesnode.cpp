@@ -1,9 +1,10 @@
 #include "sourcesnode.h"
 
 #include "channelparamnodes.h"
+#include "segmentid.h"
 
 SourcesNode::SourcesNode(NodeArgs& args, int analogInputCount, int digitalInputCount)
-    : Node(args, QStringLiteral("Sources"), make_path_segment(16), QString())
+    : Node(args, QStringLiteral("Sources"), make_path_segment(SegmentId::Sources), QString())
 {
     NodeArgs own = childArgs(args);
     auto add = [&](AudioKind kind, int count) {
@@ -17,10 +18,7 @@ SourcesNode::SourcesNode(NodeArgs& args, int analogInputCount, int digitalInputC
     add(AudioKind::Digital, digitalInputCount);
 }
 
-void SourcesNode::anchor() {}
-
-void SourcesNode::bindSource(int inputIndex, CustomCheckBox* checkBox)
+SourceNode* SourcesNode::source(int inputIndex) const
 {
-    if (inputIndex >= 0 && inputIndex < sources.size())
-        sources.at(inputIndex)->bind(checkBox);
+    return inputIndex >= 0 && inputIndex < sources.size() ? sources.at(inputIndex) : nullptr;
 }

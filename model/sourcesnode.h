@@ -2,7 +2,6 @@
 
 #include "node.h"
 
-class CustomCheckBox;
 class SourceNode;
 
 // An output's routing row: one switch per input, analog inputs first.
@@ -10,8 +9,7 @@ class SourcesNode : public Node
 {
 public:
     SourcesNode(NodeArgs& args, int analogInputCount, int digitalInputCount);
-    void anchor() override;
-    void bindSource(int inputIndex, CustomCheckBox* checkBox);
+    SourceNode* source(int inputIndex) const;
 
 private:
     QList<SourceNode*> sources;

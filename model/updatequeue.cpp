@@ -4,8 +4,6 @@ UpdateQueue::UpdateQueue(QObject* parent) : QObject(parent) {}
 
 void UpdateQueue::enqueue(int paramIndex)
 {
-    if (showingDeviceValues)
-        return;
     if (!queued.contains(paramIndex)) {
         queue.append(paramIndex);
         queued.insert(paramIndex);

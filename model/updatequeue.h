@@ -24,10 +24,6 @@ public:
     int size() const { return queue.size(); }
     // Whether the parameter waits to be written: the user changed it since it was last sent.
     bool contains(int paramIndex) const { return queued.contains(paramIndex); }
-    // While values that came from the device are put into the views, a change signal they
-    // raise is no edit: it queues and announces nothing, so the device is not sent back
-    // its own values.
-    void setShowingDeviceValues(bool showing) { showingDeviceValues = showing; }
 
 Q_SIGNALS:
     void paramEnqueued();
@@ -35,5 +31,4 @@ Q_SIGNALS:
 private:
     QList<int> queue;
     QSet<int> queued; // the same indices, for a constant-time "already waiting?"
-    bool showingDeviceValues = false;
 };

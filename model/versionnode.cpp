@@ -1,16 +1,14 @@
 #include "versionnode.h"
 
-#include <QLabel>
-
 namespace {
 const int versionBlockSize = 32;
 }
 
 VersionNode::VersionNode(const NodeArgs& args, const QString& name, path_segment segment)
-    : Node(args, name, segment, QStringLiteral("version")), label(new QLabel)
+    : Node(args, name, segment, QStringLiteral("version"))
 {
     readOnly = true;
-    registerParam(args, label);
+    registerParam(args);
 }
 
 QByteArray VersionNode::serialize() const
@@ -23,21 +21,7 @@ bool VersionNode::deserialize(const QByteArray& data)
 {
     if (data.size() != versionBlockSize || data.at(versionBlockSize - 1) != 0)
         return false;
-    const QString text = QString::fromLatin1(data.constData(), int(qstrlen(data.constData())));
-    label->setText(text);
-    if (boundLabel)
-        boundLabel->setText(text);
+    version = QString::fromLatin1(data.constData(), int(qstrlen(data.constData())));
+    announce(ChangeSource::Device);
     return true;
-}
-
-void VersionNode::anchor() {}
-
-void VersionNode::bind(std::shared_ptr<QLabel> label)
-{
-    boundLabel = std::move(label);
-}
-
-QString VersionNode::text() const
-{
-    return label->text();
 }

@@ -2,10 +2,6 @@
 
 #include "node.h"
 
-#include <memory>
-
-class QLabel;
-
 // A version text the device reports in a 32-byte block; never written back.
 class VersionNode : public Node
 {
@@ -14,12 +10,9 @@ public:
 
     QByteArray serialize() const override;
     bool deserialize(const QByteArray& data) override;
-    void anchor() override;
 
-    void bind(std::shared_ptr<QLabel> label);
-    QString text() const;
+    QString text() const { return version; }
 
 private:
-    QLabel* label;
-    std::shared_ptr<QLabel> boundLabel;
+    QString version;
 };

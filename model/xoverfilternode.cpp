@@ -1,10 +1,9 @@
 #include "xoverfilternode.h"
 
-#include "iircoeffsnode.h"
+#include "segmentid.h"
 #include "settingsjson.h"
 #include "xoverdesign.h"
 
-#include <QTreeWidgetItem>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -27,28 +26,15 @@ QString xoverTypeText(XoverType type)
 }
 
 XoverFilterNode::XoverFilterNode(const NodeArgs& args, const QString& name)
-    : Node(args, name, make_path_segment(name == QLatin1String("LP") ? 14 : 15),
-           QStringLiteral("xover")),
+    : Node(
+          args, name,
+          make_path_segment(name == QLatin1String("LP") ? SegmentId::LowPass : SegmentId::HighPass),
+          QStringLiteral("xover")),
       highPassSlot(name != QLatin1String("LP"))
 {
-    typeRow = new QTreeWidgetItem(treeItem);
-    typeRow->setText(0, QStringLiteral("Type"));
-    freqRow = new QTreeWidgetItem(treeItem);
-    freqRow->setText(0, QStringLiteral("Freq"));
-    NodeArgs own = childArgs(args);
-    for (int i = 0; i < 4; ++i)
-        blocks[i] = new IIRCoeffsNode(own, QStringLiteral("Block%1").arg(i + 1));
     params.highpass = highPassSlot;
     coeffs = calcXoverCoeffs(params);
-    updateFields();
     registerParam(args);
-}
-
-// The coefficient displays are not in `children`, so they are freed here.
-XoverFilterNode::~XoverFilterNode()
-{
-    for (IIRCoeffsNode* block : blocks)
-        delete block;
 }
 
 QByteArray XoverFilterNode::serialize() const
@@ -75,7 +61,7 @@ bool XoverFilterNode::deserialize(const QByteArray& data)
     decoded.highpass = highPassSlot;
     params = decoded;
     coeffs.fromRepr(repr);
-    updateFields();
+    announce(ChangeSource::Device);
     return true;
 }
 
@@ -122,30 +108,20 @@ void XoverFilterNode::readJson(const QJsonObject& parent, SettingsLoad& load)
     }
     params = loaded;
     coeffs = designed;
-    updateFields();
+    announce(ChangeSource::File);
     load.accept(this);
 }
 
-void XoverFilterNode::anchor() {}
-
-void XoverFilterNode::getXoverParams(XoverParams& out)
+void XoverFilterNode::getXoverParams(XoverParams& out) const
 {
     out = params;
 }
 
 void XoverFilterNode::setXoverParamsAndCoeffs(const XoverParams& newParams,
-                                              const XoverCoeffs& newCoeffs)
+                                              const XoverCoeffs& newCoeffs, ChangeSource source)
 {
     params = newParams;
     params.highpass = highPassSlot;
     coeffs = newCoeffs;
-    updateFields();
-}
-
-void XoverFilterNode::updateFields()
-{
-    typeRow->setText(1, xoverTypeText(params.type));
-    freqRow->setText(1, QStringLiteral("%1 Hz").arg(QString::number(params.frequency, 'f', 0)));
-    for (int i = 0; i < 4; ++i)
-        blocks[i]->updateFields(coeffs.sections[i]);
+    announce(source);
 }

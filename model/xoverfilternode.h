@@ -3,33 +3,27 @@
 #include "iircoeffs.h"
 #include "node.h"
 
-class IIRCoeffsNode;
-
 // One side of an output's crossover: parameters and their four designed sections,
 // sent to the device together as one 86-byte block.
 class XoverFilterNode : public Node
 {
 public:
     XoverFilterNode(const NodeArgs& args, const QString& name);
-    ~XoverFilterNode() override;
 
     QByteArray serialize() const override;
     bool deserialize(const QByteArray& data) override;
     void constructJson(QJsonObject& parent) const override;
     void readJson(const QJsonObject& parent, SettingsLoad& load) override;
-    void anchor() override;
 
-    void getXoverParams(XoverParams& params);
-    void setXoverParamsAndCoeffs(const XoverParams& params, const XoverCoeffs& coeffs);
-    void updateFields();
+    void getXoverParams(XoverParams& params) const;
+    XoverParams xoverParams() const { return params; }
+    void setXoverParamsAndCoeffs(const XoverParams& params, const XoverCoeffs& coeffs,
+                                 ChangeSource source);
 
     const XoverCoeffs& coefficients() const { return coeffs; }
 
 private:
     const bool highPassSlot; // "HP"; the parameters' flag always follows it
-    QTreeWidgetItem* typeRow = nullptr;
-    QTreeWidgetItem* freqRow = nullptr;
-    IIRCoeffsNode* blocks[4] = {};
     XoverParams params;
     XoverCoeffs coeffs;
 };

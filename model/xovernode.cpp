@@ -1,27 +1,19 @@
 #include "xovernode.h"
 
-#include "treewidget.h"
+#include "paramhub.h"
+#include "segmentid.h"
 #include "xoverfilternode.h"
 
-#include <QPushButton>
-
 XoverNode::XoverNode(const NodeArgs& args, int channelNumber)
-    : Node(args, QStringLiteral("Xover"), make_path_segment(13), QString())
+    : Node(args, QStringLiteral("Xover"), make_path_segment(SegmentId::Xover), QString()),
+      channel(channelNumber - 1)
 {
     const NodeArgs own = childArgs(args);
     highPassNode = new XoverFilterNode(own, QStringLiteral("HP"));
     children.append(highPassNode);
     lowPassNode = new XoverFilterNode(own, QStringLiteral("LP"));
     children.append(lowPassNode);
-
-    button = new QPushButton(QStringLiteral("..."));
-    button->setProperty("channelIndex", channelNumber - 1);
-    args.treeWidget->setItemWidget(treeItem, 1, button);
-    QObject::connect(button, &QPushButton::clicked, args.treeWidget,
-                     &TreeWidget::onXoverButtonClicked);
 }
-
-void XoverNode::anchor() {}
 
 void XoverNode::getXoverParams(XoverParams& highPass, XoverParams& lowPass)
 {
@@ -30,9 +22,9 @@ void XoverNode::getXoverParams(XoverParams& highPass, XoverParams& lowPass)
 }
 
 void XoverNode::setXoverParamsAndCoeffs(bool highPass, const XoverParams& params,
-                                        const XoverCoeffs& coeffs)
+                                        const XoverCoeffs& coeffs, ChangeSource source)
 {
-    filter(highPass)->setXoverParamsAndCoeffs(params, coeffs);
+    filter(highPass)->setXoverParamsAndCoeffs(params, coeffs, source);
 }
 
 int XoverNode::getParamIndex(bool highPass)
@@ -40,7 +32,8 @@ int XoverNode::getParamIndex(bool highPass)
     return filter(highPass)->paramIndex;
 }
 
-void XoverNode::clickButton()
+void XoverNode::requestEditor()
 {
-    button->click();
+    if (hub)
+        hub->requestCrossover(channel);
 }

@@ -3,26 +3,26 @@
 #include "iircoeffs.h"
 #include "node.h"
 
-class QPushButton;
 class XoverFilterNode;
 
-// An output's crossover: the "HP" and "LP" filters and the button that opens the dialog.
+// An output's crossover: the "HP" and "LP" filters, edited together in the crossover dialog.
 class XoverNode : public Node
 {
 public:
     XoverNode(const NodeArgs& args, int channelNumber);
-    void anchor() override;
 
     void getXoverParams(XoverParams& highPass, XoverParams& lowPass);
     void setXoverParamsAndCoeffs(bool highPass, const XoverParams& params,
-                                 const XoverCoeffs& coeffs);
+                                 const XoverCoeffs& coeffs, ChangeSource source);
     int getParamIndex(bool highPass);
-    void clickButton();
+    // Asks the window to open the crossover dialog on this output.
+    void requestEditor();
+    int channelIndex() const { return channel; }
 
     XoverFilterNode* filter(bool highPass) const { return highPass ? highPassNode : lowPassNode; }
 
 private:
     XoverFilterNode* highPassNode = nullptr;
     XoverFilterNode* lowPassNode = nullptr;
-    QPushButton* button = nullptr;
+    int channel = 0; // 0-based output index
 };

@@ -1,15 +1,14 @@
-// The device session without a window, against the emulated processor: connecting,
+// The device session on Qt Core alone, against the emulated processor: connecting,
 // Read All, edits, Write All after a load, level polling, losing and finding the device,
 // and the service commands.
-#include "customcombobox.h"
-#include "customdoublespinbox.h"
+#include "comboboxnode.h"
+#include "doublespinboxnode.h"
+#include "levelnode.h"
 #include "linkexchange.h"
 #include "sessionfixture.h"
-#include "testsupport.h"
 #include "wirevalue.h"
 
 #include <QJsonObject>
-#include <QProgressBar>
 #include <QRegularExpression>
 #include <QtTest>
 #include <cstring>
@@ -94,7 +93,7 @@ void TestAutomaton::init()
 
 // Read All is held at one request while the user changes a value: output 1's volume,
 // before or after the volume is read, or the preset before it is read. The device ends
-// up with the change, the tree keeps showing it, and ticks meanwhile send nothing.
+// up with the change, the tree keeps holding it, and ticks meanwhile send nothing.
 void TestAutomaton::editsDuringReadAllReachTheDevice_data()
 {
     QTest::addColumn<int>("heldAt");
@@ -108,17 +107,17 @@ void TestAutomaton::editsDuringReadAllReachTheDevice()
 {
     QFETCH(int, heldAt);
     QFETCH(bool, preset);
-    auto* volume = qobject_cast<CustomDoubleSpinBox*>(s->hub.itemWidget(param(39)->treeItem, 1));
-    auto* presetBox = qobject_cast<CustomComboBox*>(s->hub.itemWidget(param(0)->treeItem, 1));
+    auto* volume = static_cast<DoubleSpinBoxNode*>(param(39));
+    auto* presetNode = static_cast<ComboBoxNode*>(param(0));
     emu.delayAnswer(heldAt, std::chrono::milliseconds(300));
     session().readAll();
     QVERIFY(waitUntil([&] { return emu.requestLog().size() == heldAt; }));
     QCOMPARE(session().state(), DeviceSession::ReadingAll);
     session().tick();
     if (preset)
-        presetBox->setCurrentIndex(2);
+        presetNode->setCurrentIndex(2, ChangeSource::User);
     else
-        QTest::keyClick(volume, Qt::Key_PageDown); // ten steps of 0.1 dB down
+        volume->setValue(-1.0, ChangeSource::User);
     QVERIFY(idle());
 
     QList<QByteArray> reads, expected;
@@ -128,7 +127,7 @@ void TestAutomaton::editsDuringReadAllReachTheDevice()
     if (preset) {
         expected << reads << hex("02 01 11 02") << reads; // the new preset is read whole
         QCOMPARE(emu.value(0), hex("02"));
-        QCOMPARE(presetBox->currentIndex(), 2);
+        QCOMPARE(presetNode->currentIndex(), 2);
     } else {
         expected << reads << DeviceProtocol::writeParamRequest(hex("820107"), minusOne);
         QCOMPARE(emu.value(39), minusOne);
@@ -223,19 +222,18 @@ void TestAutomaton::updatesAndWriteAllAfterALoad()
 void TestAutomaton::levelPolling()
 {
     emu.setValue(38, hex("000004C2")); // -33.0f
-    Node* level = s->tree.getParamNode(ParamTree::Levels, 2);
-    auto* bar = qobject_cast<QProgressBar*>(s->hub.itemWidget(level->treeItem, 1));
+    auto* level = static_cast<LevelNode*>(s->tree.getParamNode(ParamTree::Levels, 2));
     // Without "Read Levels" only the probe goes out, and its value is not applied.
     run(&DeviceSession::tick);
     QCOMPARE(emu.requestLog(), QList<QByteArray>{readOf(21)});
-    QCOMPARE(bar->value(), -12);
+    QCOMPARE(level->level(), -12);
     session().setReadLevels(true);
     run(&DeviceSession::tick);
     QList<QByteArray> levels;
     for (int i : {21, 29, 38, 54, 70, 86, 102, 118, 134, 150})
         levels << readOf(i);
     QCOMPARE(emu.requestLog(), levels);
-    QCOMPARE(bar->value(), -33);
+    QCOMPARE(level->level(), -33);
 }
 
 // Gone: one probe finds out, and nothing else is tried. Back: the next probe finds it
@@ -270,5 +268,5 @@ void TestAutomaton::rebootAndBootloader()
     QCOMPARE(emu.rebootCount() + emu.bootloaderCount(), 2);
 }
 
-QTEST_MAIN(TestAutomaton)
+QTEST_GUILESS_MAIN(TestAutomaton)
 #include "test_automaton.moc"

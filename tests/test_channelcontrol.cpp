@@ -3,12 +3,14 @@
 #include "customdoublespinbox.h"
 #include "custompushbutton.h"
 #include "customslider.h"
+#include "devicenodes.h"
 #include "doublespinboxnode.h"
 #include "inputnode.h"
 #include "outputnode.h"
+#include "paramhub.h"
 #include "paramtree.h"
+#include "paramtreeview.h"
 #include "peqsnode.h"
-#include "treewidget.h"
 #include "volumemeter.h"
 #include "volumeslider.h"
 #include "wirevalue.h"
@@ -33,13 +35,15 @@ double volumeOf(ChannelControl* strip)
 // to show that they still never move together.
 struct Mixer
 {
-    TreeWidget hub;
-    ParamTree tree{&hub};
+    ParamTree tree;
+    ParamHub& hub = *tree.hub;
+    ParamTreeView view; // the rows, as the parameter tree dialog shows them
     QWidget window;
     QList<ChannelControl*> outputs, inputs;
 
     Mixer()
     {
+        view.showTree(&tree);
         for (int i = 0; i < tree.outputCount(); ++i) {
             outputs << new ChannelControl(QStringLiteral("Output"), false, &window);
             outputs.last()->bind(tree.getOutputNode(i));
@@ -69,7 +73,7 @@ struct Mixer
     }
     void set(int i, const char* name, double value)
     {
-        static_cast<DoubleSpinBoxNode*>(param(i, name))->setValueSilently(value);
+        static_cast<DoubleSpinBoxNode*>(param(i, name))->setValue(value, ChangeSource::Device);
     }
     QList<int> takeQueue()
     {
@@ -153,11 +157,10 @@ private Q_SLOTS:
         master.bind(&mixer.tree);
         QVERIFY(!part(&master, "mute")->isVisibleTo(&master));
         typeValue(&master, -20);
-        QCOMPARE(mixer.takeQueue(),
-                 QList<int>{part(&master, "volume")->property("paramIndex").toInt()});
+        QCOMPARE(mixer.takeQueue(), QList<int>{mixer.tree.masterVolumeNode()->paramIndex});
 
-        QSignalSpy peq(&mixer.hub, &TreeWidget::peqButtonClicked);
-        QSignalSpy xover(&mixer.hub, &TreeWidget::xoverButtonClicked);
+        QSignalSpy peq(&mixer.hub, &ParamHub::equalizerRequested);
+        QSignalSpy xover(&mixer.hub, &ParamHub::crossoverRequested);
         part<QPushButton>(output, "xover")->click();
         part<QPushButton>(input, "peq")->click();
         QCOMPARE(xover.at(0).at(0).toInt(), 4);
@@ -242,7 +245,7 @@ private Q_SLOTS:
         QCOMPARE(faderPosition(strip), 786);
 
         Node* level = mixer.param(3, "Level");
-        auto* bar = qobject_cast<QProgressBar*>(mixer.hub.itemWidget(level->treeItem, 1));
+        auto* bar = qobject_cast<QProgressBar*>(mixer.view.itemWidget(mixer.view.itemOf(level), 1));
         auto* meter = part<VolumeMeter>(strip, "meter");
         for (float db : {-40.0f, 5.0f})
             QVERIFY(level->deserialize(writeFloatLE(db)));
@@ -272,17 +275,18 @@ private Q_SLOTS:
         QCOMPARE(part<CustomDoubleSpinBox>(mixer.outputs[1], "delay")->value(), 0.0);
     }
 
-    // Muting one grouped strip mutes every other grouped strip exactly once (the nodes' own
-    // check boxes: what the device is sent) and leaves the others alone; inputs never group.
+    // Muting one grouped strip mutes every other grouped strip exactly once (the nodes'
+    // changes: what the device is sent) and leaves the others alone; inputs never group.
     void groupedMuteAndInvert()
     {
         Mixer mixer;
         mixer.group({0, 2, 5});
         QVector<int> toggles(8), inverted;
-        for (int i = 0; i < 8; ++i)
-            QObject::connect(
-                qobject_cast<QCheckBox*>(mixer.hub.itemWidget(mixer.param(i, "Mute")->treeItem, 1)),
-                &QCheckBox::toggled, [&toggles, i] { ++toggles[i]; });
+        for (int i = 0; i < 8; ++i) {
+            const int index = mixer.param(i, "Mute")->paramIndex;
+            QObject::connect(&mixer.hub, &ParamHub::valueChanged,
+                             [&toggles, i, index](int at) { toggles[i] += at == index; });
+        }
         part<CustomPushButton>(mixer.outputs[2], "mute")->click();
         part<CustomPushButton>(mixer.outputs[3], "mute")->click();
         part<CustomPushButton>(mixer.outputs[5], "invert")->click();

@@ -3,7 +3,6 @@
 // did not carry, and once the fault is gone the tree comes back to the device's values.
 #include "linkexchange.h"
 #include "sessionfixture.h"
-#include "testsupport.h"
 #include "versionnode.h"
 #include "wirevalue.h"
 
@@ -247,5 +246,5 @@ void TestFaultMatrix::matrix()
     QVERIFY(emu.openHandleCount() <= 1);
 }
 
-QTEST_MAIN(TestFaultMatrix)
+QTEST_GUILESS_MAIN(TestFaultMatrix)
 #include "test_faultmatrix.moc"

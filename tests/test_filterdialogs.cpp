@@ -42,19 +42,15 @@ void finishEdit(CustomDoubleSpinBox* box, double value)
 // Both dialogs as the main window wires them: nodes of a real tree, edits into the hub.
 struct Fixture
 {
-    TreeWidget hub;
-    ParamTree tree{&hub};
+    ParamTree tree;
+    ParamHub& hub = *tree.hub;
     CrossoverDialog xover;
     EqualizerDialog eq;
-    QSignalSpy xoverChanged{&xover, &CrossoverDialog::changed};
-    QSignalSpy eqChanged{&eq, &EqualizerDialog::changed};
+    // Each dialog's stored edits: every one asks for a write.
+    QSignalSpy xoverChanged{&hub, &ParamHub::paramEnqueuedForUpdate};
+    QSignalSpy& eqChanged = xoverChanged;
 
-    Fixture()
-    {
-        xover.setXoverNodes(tree.getXoverNodes());
-        QObject::connect(&xover, &CrossoverDialog::changed, &hub, &TreeWidget::onXoverChanged);
-        QObject::connect(&eq, &EqualizerDialog::changed, &hub, &TreeWidget::onPEQChanged);
-    }
+    Fixture() { xover.setXoverNodes(tree.getXoverNodes()); }
     QList<int> queued()
     {
         QList<int> indices;
@@ -100,7 +96,6 @@ private Q_SLOTS:
         f.xoverPart<QComboBox>(2, "lowpassType")->setCurrentText("LR 24");
         QCOMPARE(f.xoverChanged.count(), 1);
         const int lpIndex = f.tree.getXoverNodes().at(2)->getParamIndex(false);
-        QCOMPARE(f.xover.property("paramIndex").toInt(), lpIndex);
         QCOMPARE(f.queued(), QList<int>{lpIndex});
         XoverParams lp, hp;
         f.xoverNode(2, false)->getXoverParams(lp);
@@ -152,7 +147,7 @@ private Q_SLOTS:
         Fixture f;
         PEQSNode* input = f.tree.getInputNode(1)->getPEQSNode();
         const PEQParams sub{PEQType::SUBWOOFER, 80, 0, 0.7};
-        input->setPEQParamsAndCoeffs(0, sub, calcPEQCoeffs(sub));
+        input->setPEQParamsAndCoeffs(0, sub, calcPEQCoeffs(sub), ChangeSource::Device);
         f.eq.show(input);
         QCOMPARE(f.band<QComboBox>(0, "type")->currentText(), QStringLiteral("Subwoofer"));
         QCOMPARE(f.band<QComboBox>(1, "type")->count(), 4);
@@ -177,7 +172,6 @@ private Q_SLOTS:
         f.eqChanged.clear();
         finishEdit(f.band<CustomDoubleSpinBox>(1, "gain"), 6.0);
         QCOMPARE(f.eqChanged.count(), 1);
-        QCOMPARE(f.eq.property("paramIndex").toInt(), bands->getPEQParamIndex(1));
         QCOMPARE(f.queued().last(), bands->getPEQParamIndex(1));
         const PEQParams stored = bands->getPEQParams(1);
         QVERIFY(stored.type == PEQType::PEAK && stored.gain == 6.0);
@@ -204,10 +198,9 @@ private Q_SLOTS:
         f.eq.show(nullptr);
         QVERIFY(!f.eq.isVisible());
         EqualizerDialog fresh;
-        QSignalSpy freshChanged(&fresh, &EqualizerDialog::changed);
         fresh.show(nullptr);
         fresh.findChildren<QComboBox*>("type").at(0)->setCurrentIndex(3);
-        QCOMPARE(freshChanged.count(), 0);
+        QCOMPARE(f.queued(), QList<int>());
         QCOMPARE(fresh.windowTitle(), QStringLiteral("Equalizer"));
     }
 };

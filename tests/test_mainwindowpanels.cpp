@@ -8,10 +8,11 @@
 #include "linkexchange.h"
 #include "mainwindow.h"
 #include "outputnode.h"
+#include "paramhub.h"
 #include "paramtree.h"
+#include "paramtreeview.h"
 #include "peqdesign.h"
 #include "testsupport.h"
-#include "treewidget.h"
 #include "volumeslider.h"
 #include "wirevalue.h"
 #include "xoverdesign.h"
@@ -468,7 +469,7 @@ private Q_SLOTS:
         QList<QWidget*> controls = controlsOf(stripTitled(QStringLiteral("  Output 2  ")));
         for (const char* name : {"Preset", "Save", "Settings", "Outputs", "Master S/PDIF cable"})
             controls << named(name);
-        w->getParamTree()->getOutputNode(0)->clickXoverButton();
+        w->getParamTree()->getOutputNode(0)->requestCrossover();
         for (const char* name :
              {"Output 1 highpass type", "Output 1 highpass frequency", "Output 1 show response"})
             controls << named(name);
@@ -502,8 +503,8 @@ private Q_SLOTS:
         // Opened after the labels came, as when the device names its outputs first.
         auto* crossover = w->findChild<QDialog*>(QStringLiteral("CrossoverDialog"));
         auto* equalizer = w->findChild<QDialog*>(QStringLiteral("EqualizerDialog"));
-        w->getParamTree()->getOutputNode(0)->clickXoverButton();
-        w->getParamTree()->getOutputNode(0)->clickPeqButton();
+        w->getParamTree()->getOutputNode(0)->requestCrossover();
+        w->getParamTree()->getOutputNode(0)->requestEqualizer();
         for (const bool dark : {false, true}) {
             if (dark)
                 w->reloadStyleblue();
@@ -544,9 +545,9 @@ private Q_SLOTS:
             auto* dialog = w->findChild<QDialog*>(QLatin1String(name));
             for (const bool escape : {false, true}) {
                 if (dialog->objectName() == QLatin1String("CrossoverDialog"))
-                    output->clickXoverButton();
+                    output->requestCrossover();
                 else
-                    output->clickPeqButton();
+                    output->requestEqualizer();
                 QVERIFY(dialog->isVisible());
                 QPushButton* close =
                     dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Close);
@@ -582,11 +583,11 @@ private Q_SLOTS:
     {
         auto* equalizer = w->findChild<QDialog*>(QStringLiteral("EqualizerDialog"));
         // A PEQ button whose node cannot be read opens nothing.
-        Q_EMIT hub()->peqButtonClicked(nullptr);
+        Q_EMIT hub()->equalizerRequested(nullptr);
         QVERIFY(!equalizer->isVisible());
-        w->getParamTree()->getOutputNode(2)->clickXoverButton();
+        w->getParamTree()->getOutputNode(2)->requestCrossover();
         QVERIFY(w->findChild<QDialog*>(QStringLiteral("CrossoverDialog"))->isVisible());
-        w->getParamTree()->getOutputNode(2)->clickPeqButton();
+        w->getParamTree()->getOutputNode(2)->requestEqualizer();
         QVERIFY(equalizer->isVisible());
 
         // Labels reach the dialogs, and a dialog's edit reaches the write queue.
@@ -599,7 +600,7 @@ private Q_SLOTS:
         QCOMPARE(named("Mid L highpass frequency")->window(),
                  w->findChild<QDialog*>("CrossoverDialog"));
         QCOMPARE(named("Mid L EQ 2 frequency")->window(), equalizer);
-        w->getParamTree()->getInputNode(0)->clickPeqButton();
+        w->getParamTree()->getInputNode(0)->requestEqualizer();
         QCOMPARE(named("Digital Input 1 EQ 2 frequency")->window(), equalizer);
         hub()->clearQueueOfUpdates();
         auto* gain = equalizer->findChildren<QDoubleSpinBox*>().last();
@@ -728,9 +729,9 @@ private Q_SLOTS:
         answerFileDialog(path);
         click("loadButton");
         QCOMPARE(volume->value(), -33.3);
-        QVERIFY(!hub()->isEnabled());
+        QVERIFY(!w->findChild<ParamTreeView*>()->isEnabled());
         QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
-        QVERIFY(hub()->isEnabled());
+        QVERIFY(w->findChild<ParamTreeView*>()->isEnabled());
 
         // Their order and paths are Write All's, checked with the device session.
         QCOMPARE(requestsOf(0x02).size(), tree->subsetToList(ParamTree::Settings)->size());
@@ -857,7 +858,7 @@ private Q_SLOTS:
     }
 
 private:
-    TreeWidget* hub() { return w->findChild<TreeWidget*>(QStringLiteral("paramTree")); }
+    ParamHub* hub() { return w->getParamTree()->hub; }
     void activate()
     {
         QApplication::setActiveWindow(w.get());
@@ -879,7 +880,10 @@ private:
                 return static_cast<DoubleSpinBoxNode*>(node);
         return nullptr;
     }
-    void setVolume(int output, double db) { volumeNode(output)->setValueSilently(db); }
+    void setVolume(int output, double db)
+    {
+        volumeNode(output)->setValue(db, ChangeSource::Device);
+    }
     ChannelControl* stripTitled(const QString& title)
     {
         for (ChannelControl* strip : w->findChildren<ChannelControl*>())

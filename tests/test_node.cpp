@@ -1,13 +1,10 @@
 #include "fixedpoint.h"
 #include "node.h"
+#include "paramhub.h"
 #include "pathaddress.h"
-#include "treewidget.h"
 #include "updatequeue.h"
 
-#include <QCheckBox>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTreeWidgetItem>
 #include <QtTest>
 #include <cmath>
 #include <cstring>
@@ -49,18 +46,18 @@ QList<int> drain(UpdateQueue& queue)
 
 } // namespace
 
-// Path addressing, the node core and the tree-view hub.
+// Path addressing, the node core and the hub, with Qt Core alone.
 class TestNode : public QObject
 {
     Q_OBJECT
-    TreeWidget hub;
+    ParamHub hub;
     QList<Node*> params;
     Node root;
 
     // Children of the root, or of one of its children.
     template <typename T, typename... A> T* add(Node* parent, A&&... a)
     {
-        NodeArgs args{&root, &params, &hub, nullptr};
+        NodeArgs args{&root, &params, &hub};
         if (parent != &root)
             args = parent->childArgs(args);
         auto* node = new T(args, std::forward<A>(a)...);
@@ -155,42 +152,28 @@ private Q_SLOTS:
         QCOMPARE(drain(queue), QList<int>({2}));
     }
 
-    void widgetEditsEnqueueOnlyUsableIndices()
+    // Every change is announced with its source; only the user's is queued, and every
+    // attempt to queue is announced, also for a parameter queued already.
+    void onlyTheUsersChangesAreQueued()
     {
-        TreeWidget hub;
-        QCheckBox box, bare, wordy;
-        box.setProperty("paramIndex", 17);
-        wordy.setProperty("paramIndex", QStringLiteral("seven"));
-        connect(&box, &QCheckBox::toggled, &hub, &TreeWidget::onCheckboxToggled);
-        for (QCheckBox* b : {&bare, &wordy})
-            connect(b, &QCheckBox::toggled, &hub, &TreeWidget::onWidgetChanged);
-        for (QCheckBox* b : {&box, &bare, &wordy, &box})
-            b->toggle();
-        hub.onWidgetChanged(); // no sender at all
-        hub.onPEQChanged();
-        QCOMPARE(drain(*hub.updateQueue()), QList<int>({17}));
-        // A value from the device, put into the widget, is no edit.
-        QSignalSpy enqueued(&hub, &TreeWidget::paramEnqueuedForUpdate);
-        hub.updateQueue()->setShowingDeviceValues(true);
-        box.toggle();
-        hub.updateQueue()->setShowingDeviceValues(false);
-        QVERIFY(drain(*hub.updateQueue()).isEmpty() && enqueued.isEmpty());
-    }
-
-    // A PEQ button whose property does not convert still announces the click, with no node
-    // (test_channelcontrol clicks the real buttons).
-    void peqButtonWithAnUnusableProperty()
-    {
-        TreeWidget hub;
-        QSignalSpy peq(&hub, &TreeWidget::peqButtonClicked);
-        QPushButton odd;
-        odd.setProperty("peqsNode", QStringLiteral("not a node"));
-        connect(&odd, &QPushButton::clicked, &hub, &TreeWidget::onPEQButtonClicked);
-        odd.click();
-        QCOMPARE(peq.at(0).at(0).value<PEQSNode*>(), static_cast<PEQSNode*>(nullptr));
-        QCOMPARE(drain(*hub.updateQueue()), QList<int>());
+        ParamHub hub;
+        QSignalSpy changed(&hub, &ParamHub::valueChanged);
+        QSignalSpy enqueued(&hub, &ParamHub::paramEnqueuedForUpdate);
+        const std::pair<int, ChangeSource> changes[] = {{4, ChangeSource::Device},
+                                                        {9, ChangeSource::User},
+                                                        {4, ChangeSource::File},
+                                                        {9, ChangeSource::User}};
+        for (const auto& [index, source] : changes)
+            hub.announce(index, source);
+        QCOMPARE(changed.count(), 4);
+        QCOMPARE(changed.at(2).at(0).toInt(), 4);
+        QCOMPARE(changed.at(2).at(1).value<ChangeSource>(), ChangeSource::File);
+        QCOMPARE(enqueued.count(), 2);
+        QVERIFY(hub.isQueued(9) && !hub.isQueued(4));
+        QCOMPARE(drain(*hub.updateQueue()), QList<int>({9}));
+        QVERIFY(!hub.isQueued(9));
     }
 };
 
-QTEST_MAIN(TestNode)
+QTEST_GUILESS_MAIN(TestNode)
 #include "test_node.moc"

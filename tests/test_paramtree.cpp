@@ -1,25 +1,23 @@
+#include "channelparamnodes.h"
 #include "checkboxnode.h"
-#include "customcheckbox.h"
-#include "customcombobox.h"
+#include "devicenodes.h"
 #include "doublespinboxnode.h"
 #include "firmwaretable.h"
 #include "inputnode.h"
 #include "outputnode.h"
+#include "paramhub.h"
 #include "paramtree.h"
 #include "peqdesign.h"
 #include "peqnode.h"
 #include "peqsnode.h"
 #include "settingsjson.h"
-#include "treewidget.h"
 #include "xoverdesign.h"
 #include "xoverfilternode.h"
 #include "xovernode.h"
 
 #include <QJsonArray>
 #include <QJsonObject>
-#include <QPushButton>
 #include <QSignalSpy>
-#include <QTreeWidgetItem>
 #include <QtTest>
 
 namespace {
@@ -31,14 +29,6 @@ QString namePath(const Node* node)
     for (; node && node->parent; node = node->parent)
         names.prepend(node->name);
     return names.join(QLatin1Char('/'));
-}
-
-QStringList rowTexts(QTreeWidgetItem* item)
-{
-    QStringList texts;
-    for (int i = 0; i < item->childCount(); ++i)
-        texts << item->child(i)->text(0) + QLatin1Char('=') + item->child(i)->text(1);
-    return texts;
 }
 
 QStringList childNames(const Node* node)
@@ -80,8 +70,8 @@ QJsonObject band(const char* type, double freq, double q, double gain)
 class TestParamTree : public QObject
 {
     Q_OBJECT
-    TreeWidget hub;
-    ParamTree tree{&hub};
+    ParamTree tree;
+    ParamHub& hub = *tree.hub;
 
 private Q_SLOTS:
     // The device's own table (written from the device documentation, not from this
@@ -140,30 +130,30 @@ private Q_SLOTS:
         QVERIFY(!tree.verifyPathTree(own));
     }
 
-    void channelLayoutAndButtons()
+    void channelLayoutAndRequests()
     {
         // An analog output's children in order: the device table check above.
         OutputNode* third = tree.getOutputNode(2);
-        auto* button =
-            qobject_cast<QPushButton*>(hub.itemWidget(third->getXoverNode()->treeItem, 1));
-        QCOMPARE(button->property("channelIndex").toInt(), 2);
+        QSignalSpy crossover(&hub, &ParamHub::crossoverRequested);
+        QSignalSpy equalizer(&hub, &ParamHub::equalizerRequested);
+        third->requestCrossover();
+        third->requestEqualizer();
+        QCOMPARE(crossover.at(0).at(0).toInt(), 2);
+        QCOMPARE(equalizer.at(0).at(0).value<PEQSNode*>(), third->getPEQSNode());
         QCOMPARE(third->getPEQSNode()->getOutputChannelIndex(), std::optional<int>(2));
         QVERIFY(!tree.getInputNode(0)->getPEQSNode()->getOutputChannelIndex());
 
         QList<Node*> params;
         Node root;
-        DigitalOutputNode digital(NodeArgs{&root, &params, &hub, nullptr}, 1, 1, 2);
+        DigitalOutputNode digital(NodeArgs{&root, &params, &hub}, 1, 1, 2);
         QVERIFY(!childNames(&digital).contains(QStringLiteral("Delay")) && !digital.getDelayNode());
         QCOMPARE(childNames(digital.children.last()),
                  QStringList({"Analog Input 1", "Digital Input 1", "Digital Input 2"}));
     }
 
-    void filterRowsAndRejectedPayloads()
+    void filterPayloads()
     {
         XoverFilterNode* hp = tree.getXoverNodes().first()->filter(true);
-        QCOMPARE(rowTexts(hp->treeItem).mid(0, 2), QStringList({"Type=None", "Freq=10 Hz"}));
-        QCOMPARE(rowTexts(hp->treeItem->child(5)),
-                 QStringList({"A1=0", "A2=0", "B0=1", "B1=0", "B2=0"}));
         PEQSNode* bank = tree.getOutputNode(0)->getPEQSNode();
         PEQNode* band = *bank->getPEQNode(0);
         const QByteArray bandBefore = band->serialize(), hpBefore = hp->serialize();
@@ -182,36 +172,34 @@ private Q_SLOTS:
 
         // A band from the device is taken with its coefficients as sent.
         QVERIFY(band->deserialize(with(with(bandBefore, 0, "03"), 13, "00008000"))); // a1 0.5
-        QCOMPARE(rowTexts(band->treeItem->child(4)).at(0), QStringLiteral("A1=0.5"));
+        QCOMPARE(band->coefficients().a1, 0.5);
 
         const PEQParams outside = bank->getPEQParams(5);
         QVERIFY(outside.type == PEQType::NONE && outside.frequency == 10.0 && outside.q == 0.5);
         QVERIFY(!bank->getPEQNode(-1) && !bank->getPEQNode(5) && bank->getPEQParamIndex(5) == -1);
     }
 
-    void deviceWideBindings()
+    // The user's choice of a preset is announced, never queued; any other user change is
+    // queued, a device's or a file's never. Every change is announced with its source.
+    void whoseChangesAreQueued()
     {
-        // Choosing a preset is announced, never queued; the input source is.
-        CustomComboBox presetBox, inputBox;
-        tree.bindPreset(&presetBox, &inputBox);
-        QSignalSpy presetChanged(&hub, &TreeWidget::presetChanged);
+        QSignalSpy presetChanged(&hub, &ParamHub::presetChanged);
+        QSignalSpy changed(&hub, &ParamHub::valueChanged);
         hub.clearQueueOfUpdates();
-        presetBox.setCurrentIndex(2);
-        inputBox.setCurrentIndex(1);
+        tree.getPresetNode()->setCurrentIndex(2, ChangeSource::User);
+        tree.getPresetNode()->setCurrentIndex(1, ChangeSource::Device);
+        tree.inputSourceNode()->setCurrentIndex(1, ChangeSource::User);
+        SubwooferChannelNode* sub = tree.getOutputNode(2)->subwooferChannelNode();
+        sub->setChecked(true, ChangeSource::Device);
+        sub->setChecked(false, ChangeSource::User);
         QCOMPARE(presetChanged.count(), 1);
+        QCOMPARE(changed.count(), 5);
+        QCOMPARE(changed.at(3),
+                 QVariantList({37 + 16 * 2 + 5, QVariant::fromValue(ChangeSource::Device)}));
         int queued = -1;
         QVERIFY(hub.dequeueParamIndex(queued) && queued == 7);
-        QVERIFY(!hub.dequeueParamIndex(queued));
-
-        CustomCheckBox box;
-        tree.bindSubwooferChannel(8, &box);
-        tree.bindSubwooferChannel(-1, &box);
-        box.setChecked(true);
-        QVERIFY(!hub.dequeueParamIndex(queued));
-        tree.bindSubwooferChannel(2, &box);
-        box.setChecked(false);
-        box.setChecked(true);
         QVERIFY(hub.dequeueParamIndex(queued) && queued == 37 + 16 * 2 + 5);
+        QVERIFY(!hub.dequeueParamIndex(queued));
     }
 
     // The settings file, each case in trees of its own.
@@ -219,13 +207,13 @@ private Q_SLOTS:
     // saved as text and loaded into a fresh tree brings every setting over bit for bit.
     void documentAndRoundTrip()
     {
-        TreeWidget hub;
-        ParamTree tree(&hub);
+        ParamTree tree;
         OutputNode* out = tree.getOutputNode(5);
         XoverParams hp{XoverType::LR_24, true, 80.3};
-        out->getXoverNode()->setXoverParamsAndCoeffs(true, hp, calcXoverCoeffs(hp));
+        out->getXoverNode()->setXoverParamsAndCoeffs(true, hp, calcXoverCoeffs(hp),
+                                                     ChangeSource::User);
         PEQParams peak{PEQType::PEAK, 1234.5, -3.3, 2.71};
-        out->getPEQSNode()->setPEQParamsAndCoeffs(2, peak, calcPEQCoeffs(peak));
+        out->getPEQSNode()->setPEQParamsAndCoeffs(2, peak, calcPEQCoeffs(peak), ChangeSource::User);
         // Volume -7.3 dB, delay 1.37 ms, Digital Input 2 as a source.
         const std::pair<int, const char*> values[] = {
             {2, "9a99e9c0"}, {13, "295caf3f"}, {15, "01"}};
@@ -241,8 +229,8 @@ private Q_SLOTS:
         QCOMPARE(doc.value("Digital Input 2").toObject().keys(),
                  QStringList({"Mute", "PEQ", "Volume"}));
 
-        TreeWidget otherHub;
-        ParamTree other(&otherHub);
+        ParamTree other;
+        ParamHub& otherHub = *other.hub;
         const SettingsLoad loaded =
             load(other, QJsonDocument::fromJson(document.toJson(QJsonDocument::Indented)).object());
         QVERIFY(loaded.refused.isEmpty());
@@ -259,8 +247,7 @@ private Q_SLOTS:
     // A refusal names the member and leaves the filter whole.
     void filterBoundsAndTypeWords()
     {
-        TreeWidget hub;
-        ParamTree tree(&hub);
+        ParamTree tree;
         PEQNode* eq1 = *tree.getOutputNode(0)->getPEQSNode()->getPEQNode(0);
         auto eq1File = [](const QJsonObject& b) { return outputFile("PEQ", "EQ1", b); };
         load(tree, eq1File(band("PEAK", 9.998, 1.0, 15.0)));
@@ -315,8 +302,7 @@ private Q_SLOTS:
     // send it, and the window would show what the device does not have.
     void otherMembersAreRefusedByName()
     {
-        TreeWidget hub;
-        ParamTree tree(&hub);
+        ParamTree tree;
         const QList<QByteArray> fresh = snapshot(tree);
         const SettingsLoad none = load(tree, QJsonArray{1, 2, 3});
         QVERIFY(none.loaded.isEmpty() && none.refused.isEmpty());
@@ -354,5 +340,5 @@ private Q_SLOTS:
     }
 };
 
-QTEST_MAIN(TestParamTree)
+QTEST_GUILESS_MAIN(TestParamTree)
 #include "test_paramtree.moc"

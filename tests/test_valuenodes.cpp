@@ -6,13 +6,22 @@
 #include "custompushbutton.h"
 #include "customslider.h"
 #include "dacmodelnode.h"
+#include "devicenodes.h"
 #include "doublespinboxnode.h"
 #include "firmwareversionnode.h"
 #include "labelnode.h"
 #include "levelnode.h"
+#include "outputnode.h"
+#include "parambinding.h"
+#include "paramhub.h"
+#include "paramtree.h"
+#include "paramtreeview.h"
+#include "peqnode.h"
+#include "peqsnode.h"
 #include "settingsjson.h"
-#include "treewidget.h"
 #include "volumeslider.h"
+#include "xoverfilternode.h"
+#include "xovernode.h"
 
 #include <QLabel>
 #include <QProgressBar>
@@ -26,10 +35,11 @@ namespace {
 // whose queue shows what a user edit would write.
 struct Fixture
 {
-    TreeWidget hub;
+    ParamHub hub;
     QList<Node*> params;
     Node root;
-    const NodeArgs rootArgs{&root, &params, &hub, nullptr};
+    const NodeArgs rootArgs{&root, &params, &hub};
+    std::vector<std::unique_ptr<QWidget>> views;
     Node* channel = new Node(rootArgs, "Analog Output 3", make_indexed_path_segment(2, 3), "");
     NodeArgs args = channel->childArgs(rootArgs);
 
@@ -40,9 +50,13 @@ struct Fixture
         channel->children.append(node);
         return node;
     }
-    template <typename W> W* widgetOf(Node* node)
+    // A view of the node, as the parameter tree shows it.
+    template <typename W, typename N> W* viewOf(N* node)
     {
-        return qobject_cast<W*>(hub.itemWidget(node->treeItem, 1));
+        auto* widget = new W;
+        views.emplace_back(widget);
+        ParamBinding::bind(node, widget);
+        return widget;
     }
     QList<int> drain()
     {
@@ -53,6 +67,14 @@ struct Fixture
         return indices;
     }
 };
+
+QStringList rowTexts(QTreeWidgetItem* item)
+{
+    QStringList texts;
+    for (int i = 0; i < item->childCount(); ++i)
+        texts << item->child(i)->text(0) + QLatin1Char('=') + item->child(i)->text(1);
+    return texts;
+}
 
 QByteArray hex(const char* h)
 {
@@ -93,7 +115,7 @@ private Q_SLOTS:
     {
         Fixture f;
         auto* label = f.add<LabelNode>();
-        QSignalSpy announced(&f.hub, &TreeWidget::channelLabelChanged);
+        QSignalSpy announced(&f.hub, &ParamHub::channelLabelChanged);
         const QByteArray sub = hex("53000000 75000000 62000000") + QByteArray(52, '\0'); // "Sub"
         QVERIFY(label->deserialize(sub));
         QCOMPARE(label->text(), QStringLiteral("Sub"));
@@ -108,7 +130,7 @@ private Q_SLOTS:
         // Labels from the device are announced, not written back; a rename is written once.
         QCOMPARE(announced.size(), 3);
         QVERIFY(f.drain().isEmpty());
-        label->setText(QStringLiteral("Tweeter L"));
+        label->setText(QStringLiteral("Tweeter L"), ChangeSource::User);
         QCOMPARE(f.drain(), QList<int>({label->paramIndex}));
         QCOMPARE(announced.last(), QVariantList({2, QStringLiteral("Tweeter L")}));
     }
@@ -117,12 +139,12 @@ private Q_SLOTS:
     {
         Fixture f;
         auto* mute = f.add<CheckBoxNode>(QStringLiteral("Mute"), make_path_segment(9));
-        auto* own = f.widgetOf<CustomCheckBox>(mute);
+        auto* own = f.viewOf<CustomCheckBox>(mute);
         CustomCheckBox box;
         CustomPushButton button;
         button.setCheckable(true);
-        mute->bind(&box);
-        mute->bind(&button);
+        ParamBinding::bind(mute, &box);
+        ParamBinding::bind(mute, &button);
         QVERIFY(mute->deserialize(hex("02")));
         QVERIFY(own->isChecked() && box.isChecked() && button.isChecked());
         QCOMPARE(mute->serialize(), hex("01"));
@@ -143,10 +165,11 @@ private Q_SLOTS:
         auto* volume = f.add<DoubleSpinBoxNode>(
             QStringLiteral("Volume"), make_path_segment(7),
             DoubleSpinBoxParams{-120.0, 3.0, 0.1, 0.0, QStringLiteral(" dB"), 1});
-        auto* own = f.widgetOf<CustomDoubleSpinBox>(volume);
+        auto* own = f.viewOf<CustomDoubleSpinBox>(volume);
         CustomDoubleSpinBox sb;
         VolumeSlider vs;
-        volume->bind(&sb, &vs);
+        ParamBinding::bind(volume, &sb);
+        ParamBinding::bind(volume, &vs);
         // 1.5; 10 clamped; -1.26 rounded; -6.
         const std::pair<const char*, double> floats[] = {
             {"0000c03f", 1.5}, {"00002041", 3.0}, {"ae47a1bf", -1.3}, {"0000c0c0", -6.0}};
@@ -191,9 +214,9 @@ private Q_SLOTS:
                                 QList<QString>{QStringLiteral("Digital"), QStringLiteral("USB"),
                                                QStringLiteral("Analog")},
                                 1);
-        auto* own = f.widgetOf<CustomComboBox>(source);
+        auto* own = f.viewOf<CustomComboBox>(source);
         CustomComboBox second;
-        source->bindSecond(&second);
+        ParamBinding::bind(source, &second);
         second.setSimplePopup(true);
         second.showPopup(); // the popup first built with the three options
         QVERIFY(source->deserialize(hex("ff")));
@@ -232,9 +255,10 @@ private Q_SLOTS:
         auto* firmware = f.add<FirmwareVersionNode>();
         auto* dac = f.add<DacModelNode>();
         auto bound = std::make_shared<QLabel>();
-        firmware->bind(bound);
+        auto* firmwareView = f.viewOf<QLabel>(firmware);
+        ParamBinding::bind(firmware, bound.get());
         QVERIFY(firmware->deserialize(QByteArray("1.2.3") + QByteArray(27, '\0')));
-        QCOMPARE(f.widgetOf<QLabel>(firmware)->text(), QStringLiteral("1.2.3"));
+        QCOMPARE(firmwareView->text(), QStringLiteral("1.2.3"));
         // Bytes after the first zero are not part of the text; Latin-1 throughout.
         QVERIFY(dac->deserialize(QByteArray("AK4493\xe9\0junk", 11) + QByteArray(21, '\0')));
         QCOMPARE(dac->text(), QStringLiteral("AK4493\u00e9"));
@@ -247,7 +271,7 @@ private Q_SLOTS:
     {
         Fixture f;
         auto* level = f.add<LevelNode>();
-        auto* bar = f.widgetOf<QProgressBar>(level);
+        auto* bar = f.viewOf<QProgressBar>(level);
         const std::pair<const char*, const char*> levels[] = {
             {"000048c3", "-150 dB"}, // -200
             {"33334bc1", "-12 dB"},  // -12.7
@@ -260,6 +284,63 @@ private Q_SLOTS:
         }
         QVERIFY(!level->deserialize(hex("0000")));
         QVERIFY(f.drain().isEmpty());
+    }
+
+    // The parameter tree view: a row per node, editors that are views like any other,
+    // filter rows that follow the device, and buttons that ask for the dialogs.
+    void paramTreeViewRowsEditorsAndButtons()
+    {
+        ParamTree tree;
+        ParamHub& hub = *tree.hub;
+        ParamTreeView view;
+        view.showTree(&tree);
+        QCOMPARE(view.topLevelItemCount(), 15 + 2 + 8);
+        const auto editorOf = [&view](const Node* node) {
+            return view.itemWidget(view.itemOf(node), 1);
+        };
+
+        XoverFilterNode* hp = tree.getXoverNodes().first()->filter(true);
+        QCOMPARE(rowTexts(view.itemOf(hp)).mid(0, 2), QStringList({"Type=None", "Freq=10 Hz"}));
+        QCOMPARE(rowTexts(view.itemOf(hp)->child(5)),
+                 QStringList({"A1=0", "A2=0", "B0=1", "B1=0", "B2=0"}));
+        PEQNode* band = *tree.getOutputNode(0)->getPEQSNode()->getPEQNode(0);
+        QByteArray payload = band->serialize();
+        payload.replace(0, 1, hex("03")).replace(13, 4, hex("00008000")); // peak, a1 0.5
+        QVERIFY(band->deserialize(payload));
+        QCOMPARE(rowTexts(view.itemOf(band)).at(0), QStringLiteral("Type=Peak"));
+        QCOMPARE(rowTexts(view.itemOf(band)->child(4)).at(0), QStringLiteral("A1=0.5"));
+
+        QSignalSpy crossover(&hub, &ParamHub::crossoverRequested);
+        QSignalSpy equalizer(&hub, &ParamHub::equalizerRequested);
+        OutputNode* third = tree.getOutputNode(2);
+        qobject_cast<QPushButton*>(editorOf(third->getXoverNode()))->click();
+        qobject_cast<QPushButton*>(editorOf(third->getPEQSNode()))->click();
+        QCOMPARE(crossover.at(0).at(0).toInt(), 2);
+        QCOMPARE(equalizer.at(0).at(0).value<PEQSNode*>(), third->getPEQSNode());
+
+        // The tree's editor and a strip's box show one node: an edit in either is one write
+        // and shows in the other, through the node alone.
+        auto* treeBox = qobject_cast<CustomDoubleSpinBox*>(editorOf(tree.masterVolumeNode()));
+        CustomDoubleSpinBox strip;
+        ParamBinding::bind(tree.masterVolumeNode(), &strip);
+        hub.clearQueueOfUpdates();
+        strip.setValueWithSignals(-12.34);
+        QCOMPARE(treeBox->value(), -12.3);
+        treeBox->setValueWithSignals(-4.0);
+        QCOMPARE(strip.value(), -4.0);
+        int queued = -1;
+        QVERIFY(hub.dequeueParamIndex(queued) && queued == tree.masterVolumeNode()->paramIndex);
+        QVERIFY(!hub.dequeueParamIndex(queued));
+        QCOMPARE(tree.masterVolumeNode()->serialize(), hex("000080c0"));
+
+        // Choosing a preset in any of its boxes is announced, never queued.
+        QSignalSpy presetChanged(&hub, &ParamHub::presetChanged);
+        CustomComboBox presetBox;
+        ParamBinding::bind(tree.getPresetNode(), &presetBox);
+        presetBox.setCurrentIndex(2);
+        QCOMPARE(qobject_cast<QComboBox*>(editorOf(tree.getPresetNode()))->currentIndex(), 2);
+        QCOMPARE(presetChanged.count(), 1);
+        QVERIFY(!hub.dequeueParamIndex(queued));
     }
 };
 

@@ -115,7 +115,7 @@ int main(int argc, char* argv[])
     const QList<CrossoverControl*> outputs = crossover->findChildren<CrossoverControl*>();
     // Opened for the mid driver; tweeter and woofer drawn too.
     const auto openCrossover = [&] {
-        window.getParamTree()->getOutputNode(2)->clickXoverButton();
+        window.getParamTree()->getOutputNode(2)->requestCrossover();
         for (int i : {0, 4})
             outputs.at(i)->findChild<QCheckBox*>(QStringLiteral("graphVisible"))->setChecked(true);
     };
@@ -132,7 +132,7 @@ int main(int argc, char* argv[])
     }
     crossover->hide();
     auto* equalizer = window.findChild<QDialog*>(QStringLiteral("EqualizerDialog"));
-    window.getParamTree()->getOutputNode(4)->clickPeqButton();
+    window.getParamTree()->getOutputNode(4)->requestEqualizer();
     const QList<EqualizerControl*> bands = equalizer->findChildren<EqualizerControl*>();
     choose(bands.at(0), "type", "Low Shelf");
     enter(bands.at(0), "frequency", 80);
@@ -163,7 +163,7 @@ int main(int argc, char* argv[])
         settle();
         ok &= save(crossover, dir, theme + QStringLiteral("-crossover"));
         crossover->hide();
-        window.getParamTree()->getOutputNode(4)->clickPeqButton();
+        window.getParamTree()->getOutputNode(4)->requestEqualizer();
         settle();
         ok &= save(equalizer, dir, theme + QStringLiteral("-equalizer"));
         equalizer->hide();

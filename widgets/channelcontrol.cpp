@@ -1,7 +1,11 @@
 #include "channelcontrol.h"
 
+#include "channelparamnodes.h"
+#include "devicenodes.h"
 #include "inputnode.h"
+#include "levelnode.h"
 #include "outputnode.h"
+#include "parambinding.h"
 #include "paramtree.h"
 #include "ui_channelcontrol.h"
 
@@ -69,21 +73,35 @@ ChannelControl::~ChannelControl() = default;
 void ChannelControl::bind(InputNode* node)
 {
     inputNode = node;
-    if (node)
-        node->bind(ui->mute, ui->volume, ui->volumeSlider);
+    if (!node)
+        return;
+    ParamBinding::bind(node->muteNode(), ui->mute);
+    ParamBinding::bind(node->volumeNode(), ui->volume);
+    ParamBinding::bind(node->volumeNode(), ui->volumeSlider);
+    ParamBinding::bindMeter(node->levelNode(), ui->volumeSlider);
 }
 
 void ChannelControl::bind(OutputNode* node)
 {
     outputNode = node;
-    if (node)
-        node->bind(ui->mute, ui->invert, ui->volume, ui->volumeSlider, ui->delay);
+    if (!node)
+        return;
+    ParamBinding::bind(node->muteNode(), ui->mute);
+    ParamBinding::bind(node->invertNode(), ui->invert);
+    ParamBinding::bind(node->volumeNode(), ui->volume);
+    ParamBinding::bind(node->volumeNode(), ui->volumeSlider);
+    ParamBinding::bindMeter(node->levelNode(), ui->volumeSlider);
+    ParamBinding::bind(node->getDelayNode(), ui->delay);
 }
 
 void ChannelControl::bind(ParamTree* tree)
 {
-    if (tree)
-        tree->bind(ui->volume, ui->volumeSlider, ui->volumeSource, ui->spdifCable);
+    if (!tree)
+        return;
+    ParamBinding::bind(tree->masterVolumeNode(), ui->volume);
+    ParamBinding::bind(tree->masterVolumeNode(), ui->volumeSlider);
+    ParamBinding::bind(tree->volumeSourceNode(), ui->volumeSource);
+    ParamBinding::bind(tree->spdifCableNode(), ui->spdifCable);
 }
 
 void ChannelControl::prepareForMasterVolume()
@@ -137,20 +155,19 @@ void ChannelControl::setOutputLabel(const QString& label)
         outputNode->setLabel(label);
 }
 
-// The node's own button in the tree view is clicked, so the window hears of it through
-// the hub exactly as if the click had been made there.
+// Asked through the model, so the window hears of it as from the tree view's buttons.
 void ChannelControl::on_peq_clicked()
 {
     if (inputNode)
-        inputNode->clickPeqButton();
+        inputNode->requestEqualizer();
     else if (outputNode)
-        outputNode->clickPeqButton();
+        outputNode->requestEqualizer();
 }
 
 void ChannelControl::on_xover_clicked()
 {
     if (outputNode)
-        outputNode->clickXoverButton();
+        outputNode->requestCrossover();
 }
 
 bool ChannelControl::offersChanges() const

@@ -109,9 +109,7 @@ void CrossoverDialog::recalcCoeffs(int index, CrossoverControl::ChangedSubcontro
         (subcontrol == CrossoverControl::Highpass || subcontrol == CrossoverControl::Lowpass)) {
         const bool isHighpass = subcontrol == CrossoverControl::Highpass;
         node->setXoverParamsAndCoeffs(isHighpass, isHighpass ? highpass : lowpass,
-                                      isHighpass ? hpCoeffs : lpCoeffs);
-        setProperty("paramIndex", node->getParamIndex(isHighpass));
-        Q_EMIT changed();
+                                      isHighpass ? hpCoeffs : lpCoeffs, ChangeSource::User);
     }
 
     updateGraph(index, visible, hpCoeffs, lpCoeffs);

@@ -13,9 +13,8 @@ namespace Ui {
 class CrossoverDialog;
 }
 
-// Edits the crossovers of the eight outputs. Every edit is designed at once, stored
-// into the output's crossover node and announced through changed(), with the
-// dialog's "paramIndex" property naming the filter that changed.
+// Edits the crossovers of the eight outputs. Every edit is designed at once and stored
+// into the output's crossover node as the user's change, which queues it for writing.
 class CrossoverDialog : public QDialog
 {
     Q_OBJECT
@@ -33,9 +32,6 @@ public:
     void recalcCoeffs(int index, CrossoverControl::ChangedSubcontrol subcontrol);
     void updateGraph(int index, bool visible, const XoverCoeffs& highpass,
                      const XoverCoeffs& lowpass);
-
-Q_SIGNALS:
-    void changed();
 
 public Q_SLOTS:
     void onControlChanged(int controlIndex, CrossoverControl::ChangedSubcontrol subcontrol);

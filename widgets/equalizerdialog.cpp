@@ -104,9 +104,7 @@ void EqualizerDialog::updateSingleGraph(int index, bool store)
     const PEQParams params = controls.at(index)->getPEQParams();
     const PEQCoeffs coeffs = calcPEQCoeffs(params);
     if (store && peqsNode) {
-        peqsNode->setPEQParamsAndCoeffs(index, params, coeffs);
-        setProperty("paramIndex", peqsNode->getPEQParamIndex(index));
-        Q_EMIT changed();
+        peqsNode->setPEQParamsAndCoeffs(index, params, coeffs, ChangeSource::User);
     }
 
     const IIRGainCalc gain(coeffs);

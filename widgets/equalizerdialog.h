@@ -15,10 +15,9 @@ namespace Ui {
 class EqualizerDialog;
 }
 
-// Edits the five EQ bands of one channel. Every edit is designed at once, stored into
-// the channel's PEQ-set node and announced through changed(), with the dialog's
-// "paramIndex" property naming the band. Each band's response is drawn faintly, their
-// sum as the main curve.
+// Edits the five EQ bands of one channel. Every edit is designed at once and stored into
+// the channel's PEQ-set node as the user's change, which queues it for writing. Each
+// band's response is drawn faintly, their sum as the main curve.
 class EqualizerDialog : public QDialog
 {
     Q_OBJECT
@@ -34,9 +33,6 @@ public:
     void updateGraphPoints(int curve, const QVector<double>& gains);
     void updateTitle();
     QString prepareTitle(const QString& name);
-
-Q_SIGNALS:
-    void changed();
 
 public Q_SLOTS:
     void onControlChanged(int controlIndex);

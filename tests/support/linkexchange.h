@@ -5,9 +5,12 @@
 #include "emulatedprocessor.h"
 #include "firmwaretable.h"
 #include "hidthread.h"
-#include "testsupport.h"
 
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
 inline QByteArray hex(const char* digits) // spaces between byte groups are skipped
 {
@@ -39,6 +42,19 @@ inline EmulatedProcessor& freshProcessor()
     emu.setLevelsMoving(false);
     emu.plugIn();
     return emu;
+}
+
+// Runs the event loop until `done` holds or the time is up; returns `done()`. Woken by
+// each event, where QTRY_* and qWaitFor sleep 10 ms between looks: an exchange with
+// the emulated processor takes microseconds, so those sleeps would dominate.
+inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 20000)
+{
+    QTimer wake; // no wait for more events outlasts it
+    wake.start(50);
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return done();
 }
 
 // Whether a device session is idle, waiting on events for up to 100 ms until it is: not

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "devicesession.h"
+#include "paramhub.h"
 #include "paramtree.h"
 #include "sessionprompter.h"
-#include "treewidget.h"
 #include "updatequeue.h"
 
 #include <QList>
@@ -26,19 +26,18 @@ public:
     QStringList messages;
 };
 
-// A device session on a parameter tree of its own and no window, wired as a
-// command-line front end would wire it. The hub carries the tree's rows and widgets.
+// A device session on a parameter tree of its own, on Qt Core alone, wired as a
+// command-line front end would wire it.
 struct HeadlessSession
 {
     HeadlessSession()
     {
-        QObject::connect(&hub, &TreeWidget::presetChanged, &session, &DeviceSession::writePreset);
+        QObject::connect(tree.hub, &ParamHub::presetChanged, &session, &DeviceSession::writePreset);
     }
 
-    TreeWidget hub;
-    ParamTree tree{&hub};
+    ParamTree tree;
     RecordingPrompter prompter;
-    DeviceSession session{&tree, hub.updateQueue(), prompter};
+    DeviceSession session{&tree, tree.hub->updateQueue(), prompter};
 
-    UpdateQueue& queue() { return *hub.updateQueue(); }
+    UpdateQueue& queue() { return *tree.hub->updateQueue(); }
 };

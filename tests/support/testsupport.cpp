@@ -3,7 +3,6 @@
 #include "resourceinit.h"
 
 #include <QApplication>
-#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -57,14 +56,4 @@ void answerFileDialog(const QString& path, int timeoutMs)
             static_cast<QDialog*>(files)->accept(); // QFileDialog::accept is protected
         },
         timeoutMs, "QFileDialog");
-}
-
-bool waitUntil(const std::function<bool()>& done, int timeoutMs)
-{
-    QTimer wake; // no wait for more events outlasts it
-    wake.start(50);
-    const QDeadlineTimer deadline(timeoutMs);
-    while (!done() && !deadline.hasExpired())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return done();
 }

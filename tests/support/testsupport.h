@@ -28,8 +28,3 @@ void answerNextDialog(std::function<void(QWidget* dialog)> answer, int timeoutMs
 
 // Answers the next file dialog with `path`, or cancels it when `path` is empty.
 void answerFileDialog(const QString& path, int timeoutMs = 5000);
-
-// Runs the event loop until `done` holds or the time is up; returns `done()`. Woken by
-// each event, where QTRY_* and qWaitFor sleep 10 ms between looks: an exchange with
-// the emulated processor takes microseconds, so those sleeps would dominate.
-bool waitUntil(const std::function<bool()>& done, int timeoutMs = 20000);

@@ -12,7 +12,7 @@ ParamTreeDialog::~ParamTreeDialog()
     delete ui;
 }
 
-TreeWidget* ParamTreeDialog::getParamTree()
+ParamTreeView* ParamTreeDialog::getParamTree()
 {
     return ui->paramTree;
 }

@@ -5,9 +5,9 @@
 namespace Ui {
 class ParamTreeDialog;
 }
-class TreeWidget;
+class ParamTreeView;
 
-// Owns the hub; opened, non-modal, from the settings menu's "Parameter Tree…" entry.
+// Shows the parameter tree; opened, non-modal, from the settings menu's "Parameter Tree…" entry.
 class ParamTreeDialog : public QDialog
 {
     Q_OBJECT
@@ -15,7 +15,7 @@ public:
     explicit ParamTreeDialog(QWidget* parent = nullptr);
     ~ParamTreeDialog() override;
 
-    TreeWidget* getParamTree();
+    ParamTreeView* getParamTree();
 
 private:
     Ui::ParamTreeDialog* ui;

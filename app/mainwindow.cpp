@@ -6,7 +6,6 @@
 #include "devicenodes.h"
 #include "equalizerdialog.h"
 #include "firmwareversionnode.h"
-#include "hidthread.h"
 #include "parambinding.h"
 #include "paramtree.h"
 #include "paramtreedialog.h"
@@ -19,6 +18,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QShortcut>
@@ -33,10 +33,7 @@ MainWindow::MainWindow(QWidget* parent)
     equalizerDialog = new EqualizerDialog(this);
     crossoverDialog = new CrossoverDialog(this);
     paramTreeDialog = new ParamTreeDialog(this);
-    connect(paramTreeDialog, &QDialog::finished, this, &MainWindow::onParamTreeDialogFinished);
     pluginProgress = new PluginWritingProgress(this);
-    // The worker starts with the first request; its answers arrive through the event loop.
-    hidThread = new HIDThread(this);
     treeWidget = paramTreeDialog->getParamTree();
 
     ui->setupUi(this);
@@ -51,6 +48,7 @@ MainWindow::MainWindow(QWidget* parent)
     const auto versionLabels = aboutDialog->getVersionLabels();
     ParamBinding::bind(paramTree->firmwareVersionNode(), versionLabels.first.get());
     ParamBinding::bind(paramTree->pluginVersionNode(), versionLabels.second.get());
+    deviceSession = new DeviceSession(paramTree.get(), paramTree->hub->updateQueue(), *this, this);
     buildPanels();
 
     QAction* readAll = settingsMenu.addAction(QStringLiteral("   Read All  (F5)"));
@@ -66,25 +64,30 @@ MainWindow::MainWindow(QWidget* parent)
     readLevelsAction = settingsMenu.addAction(QStringLiteral("   Read Levels"));
     readLevelsAction->setCheckable(true);
     readLevelsAction->setChecked(false);
+    connect(readLevelsAction, &QAction::toggled, deviceSession, &DeviceSession::setReadLevels);
     darkModeAction = settingsMenu.addAction(QStringLiteral("   Dark mode"));
     darkModeAction->setCheckable(true);
     connect(darkModeAction, &QAction::toggled, this, &MainWindow::changestyle);
     QAction* showTree = settingsMenu.addAction(QStringLiteral("   Parameter Tree\u2026"));
     connect(showTree, &QAction::triggered, this, &MainWindow::showParamTree);
     QMenu* service = settingsMenu.addMenu(QStringLiteral("   Service"));
-    connect(service->addAction(QStringLiteral("Reboot")), &QAction::triggered, this,
-            &MainWindow::onActionRebootTriggered);
-    connect(service->addAction(QStringLiteral("Run Bootloader")), &QAction::triggered, this,
-            &MainWindow::onActionRunBootloaderTriggered);
+    connect(service->addAction(QStringLiteral("Reboot")), &QAction::triggered, deviceSession,
+            &DeviceSession::reboot);
+    connect(service->addAction(QStringLiteral("Run Bootloader")), &QAction::triggered,
+            deviceSession, &DeviceSession::runBootloader);
     settingsMenu.setLayoutDirection(Qt::RightToLeft);
     QAction* about = settingsMenu.addAction(QStringLiteral("   About"));
     connect(about, &QAction::triggered, this, &MainWindow::onActionAboutTriggered);
 
-    connect(hidThread, &HIDThread::requestComplete, this, &MainWindow::onRequestComplete,
-            Qt::QueuedConnection);
+    connect(deviceSession, &DeviceSession::connectionChanged, this,
+            &MainWindow::updateConnectionIndicator);
+    // While the whole tree is in transit, edits would be overwritten or sent twice.
+    connect(deviceSession, &DeviceSession::bulkTransferChanged, treeWidget,
+            [this](bool running) { treeWidget->setEnabled(!running); });
+    connect(deviceSession, &DeviceSession::pluginProgress, this, &MainWindow::showPluginProgress);
+    connect(deviceSession, &DeviceSession::pluginFinished, pluginProgress, &QWidget::hide);
     ParamHub* hub = paramTree->hub;
-    connect(hub, &ParamHub::paramEnqueuedForUpdate, this, &MainWindow::onParamEnqueuedForUpdate);
-    connect(hub, &ParamHub::presetChanged, this, &MainWindow::onPresetChanged);
+    connect(hub, &ParamHub::presetChanged, deviceSession, &DeviceSession::writePreset);
     connect(hub, &ParamHub::crossoverRequested, this, &MainWindow::onXoverButtonClicked);
     connect(hub, &ParamHub::equalizerRequested, this, &MainWindow::onPEQButtonClicked);
     connect(hub, &ParamHub::channelLabelChanged, this, &MainWindow::onChannelLabelChanged);
@@ -112,17 +115,16 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    // The link stops before the tree it reads into goes.
+    delete deviceSession;
     delete ui;
 }
 
-void MainWindow::onParamEnqueuedForUpdate()
-{
-    runAutomaton(ParamEnqueued);
-}
-
+// The window's one timer drives the session's probe and then the DAC tab, which
+// follows the model the device reported.
 void MainWindow::timerEvent(QTimerEvent*)
 {
-    runAutomaton(TimerTick);
+    deviceSession->tick();
     updateDacTab();
 }
 
@@ -160,7 +162,7 @@ void MainWindow::showEvent(QShowEvent* event)
     }
 }
 
-void MainWindow::updateConnectionIndicator()
+void MainWindow::updateConnectionIndicator(bool connected)
 {
     if (connected) {
         ui->connectButton->setText(QStringLiteral("Connected"));
@@ -188,7 +190,7 @@ bool MainWindow::confirm(const QString& text)
     return box.exec() == QMessageBox::Yes;
 }
 
-void MainWindow::showMessageBox(const QString& text)
+void MainWindow::showMessage(const QString& text)
 {
     QMessageBox box(this);
     box.setText(text);
@@ -206,10 +208,28 @@ void MainWindow::on_settingsButton_clicked()
 
 void MainWindow::on_actionRead_All_triggered()
 {
-    runAutomaton(ReadAll);
+    deviceSession->readAll();
 }
 
-void MainWindow::on_actionGenerate_Plugin_triggered() {}
+void MainWindow::on_actionWrite_Plugin_triggered()
+{
+    const QString fileName = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Choose plugin binary"), settings.value(lastPluginsDirKey).toString(),
+        QStringLiteral("Binary (*.bin)"));
+    if (fileName.isEmpty())
+        return;
+    saveFileDir(lastPluginsDirKey, fileName);
+    deviceSession->writePluginFile(fileName);
+}
+
+void MainWindow::showPluginProgress(DeviceSession::PluginPhase phase, int done, int total)
+{
+    pluginProgress->setText(phase == DeviceSession::PluginPhase::Writing
+                                ? QStringLiteral("Writing plugin...")
+                                : QStringLiteral("Verifying plugin..."));
+    pluginProgress->setProgress(total > 0 ? int(qint64(done) * 100 / total) : 0);
+    pluginProgress->show();
+}
 
 void MainWindow::on_actionShow_Tree_toggled(bool arg1)
 {
@@ -254,8 +274,6 @@ bool MainWindow::applyTheme(bool dark)
     darkModeAction->setChecked(dark);
     return true;
 }
-
-void MainWindow::onParamTreeDialogFinished() {}
 
 void MainWindow::changestyle(bool checked)
 {

@@ -1,18 +1,16 @@
 #pragma once
 
-#include "deviceprotocol.h"
+#include "devicesession.h"
 #include "paramhub.h"
 #include "paramtree.h"
+#include "sessionprompter.h"
 
-#include <QByteArray>
 #include <QList>
 #include <QMainWindow>
 #include <QMenu>
-#include <QSet>
 #include <QSettings>
 #include <QString>
 #include <memory>
-#include <optional>
 
 namespace Ui {
 class MainWindow;
@@ -21,88 +19,28 @@ class AboutDialog;
 class ChannelControl;
 class CrossoverDialog;
 class EqualizerDialog;
-class HIDThread;
 class QLabel;
-class Node;
 class ParamTreeDialog;
 class PluginWritingProgress;
 class ParamTreeView;
 
-class MainWindow : public QMainWindow
+// Builds the views, binds them to the parameter tree, and shows what the device
+// session reports; the session does all talking to the device.
+class MainWindow : public QMainWindow, public SessionPrompter
 {
     Q_OBJECT
 public:
-    // Inputs of the connection automaton.
-    enum input
-    {
-        ParamEnqueued = 0,
-        TimerTick = 1,
-        WriteAll = 2,
-        ReadAll = 3,
-        PresetChanged = 4,
-        WritePlugin = 5,
-        Reboot = 6,
-        RunBootloader = 7,
-        RequestComplete = 8,
-    };
-    Q_ENUM(input)
-
-    // States of the automaton: which request is in flight.
-    enum State
-    {
-        Idle = 0,
-        UpdatingParam = 1,
-        PollingLevels = 2,
-        WritingAll = 3,
-        ReadingAll = 4,
-        WritingPlugin = 5,
-        VerifyingPlugin = 6,
-        WritingPreset = 7,
-        AwaitingServiceReply = 8,
-    };
-
-    struct ReadParamResult
-    {
-        bool valid = false;
-        bool ok = false;
-        bool changed = false;
-    };
-
     explicit MainWindow(QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    void updateConnectionIndicator();
     void saveFileDir(const QString& key, const QString& fileName);
-    bool confirm(const QString& text);
-    void showMessageBox(const QString& text);
-    void runAutomaton(MainWindow::input in);
+    bool confirm(const QString& text) override;
+    void showMessage(const QString& text) override;
 
-    bool isConnected() const { return connected; }
-    int automatonState() const { return state; }
     ParamTree* getParamTree() const { return paramTree.get(); }
-
-    // Request frames, and senders handing them to the worker (false: nothing sent).
-    QByteArray makeReadParamRequest(const Node* node);
-    QByteArray makeWriteParamRequest(const Node* node);
-    bool makeReadParamRequest(ParamTree::ParamSubset subset);
-    bool makeWriteParamRequest(ParamTree::ParamSubset subset);
-    bool makeWriteAllRequest();
-    bool makeUpdateRequest();
-    bool makeWritePluginRequest();
-    bool makeReadPluginRequest();
-    bool makeRebootRequest();
-    bool makeRunBootloaderRequest();
-
-    // Checks of the last response.
-    ReadParamResult handleReadParamResponse(ParamTree::ParamSubset subset, bool apply);
-    bool handleWriteParamResponse();
-    DeviceProtocol::WritePluginResult handleWritePluginResponse();
-    bool handleReadPluginResponse();
+    DeviceSession* session() const { return deviceSession; }
 
 public Q_SLOTS:
-    void onRequestComplete(QByteArray response);
-    void onParamEnqueuedForUpdate();
-    void onPresetChanged();
     void onXoverButtonClicked(int channelIndex);
     void onPEQButtonClicked(PEQSNode* node);
     void onChannelLabelChanged(int channelIndex, const QString& text);
@@ -110,15 +48,11 @@ public Q_SLOTS:
     void on_loadButton_clicked();
     void on_settingsButton_clicked();
     void on_actionRead_All_triggered();
-    void on_actionGenerate_Plugin_triggered();
     void on_actionWrite_Plugin_triggered();
     void on_actionShow_Tree_toggled(bool arg1);
-    void onActionRebootTriggered();
-    void onActionRunBootloaderTriggered();
     void onActionAboutTriggered(bool checked);
     void reloadStyle();
     void reloadStyleblue();
-    void onParamTreeDialogFinished();
     void onOutputTitlePressed();
     void changestyle(bool checked);
     void showParamTree();
@@ -129,19 +63,12 @@ protected:
 
 private:
     bool applyStyleSheet(const QString& resource);
+    void updateConnectionIndicator(bool connected);
+    void showPluginProgress(DeviceSession::PluginPhase phase, int done, int total);
     bool applyTheme(bool dark);
     void updateDacTab();
     void buildPanels();
     void tuneComboBoxes();
-    void dispatchIdle(MainWindow::input in);
-    bool completeRequest();
-    void startReadAll();
-    // Takes the last response as the answer to the read of node `index` of `subset`.
-    ReadParamResult handleReadParamResponse(ParamTree::ParamSubset subset, bool apply, int index);
-    bool userChangeWaiting(const Node* node) const;
-    bool startPluginPass();
-    bool continuePluginWriting();
-    bool continuePluginVerification();
 
     Ui::MainWindow* ui;
     AboutDialog* aboutDialog = nullptr;
@@ -156,7 +83,7 @@ private:
     QWidget* ak449xTab = nullptr;
 
     std::unique_ptr<ParamTree> paramTree;
-    HIDThread* hidThread = nullptr;
+    DeviceSession* deviceSession = nullptr;
     PluginWritingProgress* pluginProgress = nullptr;
 
     QList<ChannelControl*> outputStrips;
@@ -165,21 +92,6 @@ private:
 
     QString lastDacModel;
     bool firstShowDone = false;
-    bool connected = false;
-
-    // The automaton; GUI thread only.
-    int state = Idle;
-    QList<MainWindow::input> inputQueue;
-    QByteArray lastResponse;
-    int paramIndex = 0;
-    // Set by a settings file until its Write All starts: that Write All sends only the
-    // parameters the file set. Any other Write All sends every setting.
-    std::optional<QSet<const Node*>> fileWrites;
-    QList<const Node*> writeAllNodes; // what the Write All in progress sends, in order
-    QByteArray pluginImage;
-    int pluginOffset = 0;
-    int pluginChunkCount = 0;
-    int pluginRestarts = 0;
 
     QSettings settings;
     const QString themeKey = QStringLiteral("theme");

@@ -268,7 +268,7 @@ void MainWindow::on_saveButton_clicked()
     const QByteArray text = document.toJson(QJsonDocument::Indented);
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        showMessageBox(QStringLiteral("Error: can't save settings."));
+        showMessage(QStringLiteral("Error: can't save settings."));
 }
 
 void MainWindow::on_loadButton_clicked()
@@ -287,25 +287,15 @@ void MainWindow::on_loadButton_clicked()
         document = QJsonDocument::fromJson(file.readAll(), &error);
     const QString failure = QStringLiteral("Error: can't load settings.");
     if (!file.isOpen() || error.error != QJsonParseError::NoError || !document.isObject()) {
-        showMessageBox(failure);
+        showMessage(failure);
         return;
     }
     // Only what the file set is written: a member it did not hold, or one refused, keeps
     // the value the device has.
     const SettingsLoad load = paramTree->readJsonDocument(document);
-    if (!load.loaded.isEmpty()) {
-        // A file loaded while the previous one's Write All still waits in the queue joins
-        // that Write All.
-        const bool writeAllQueued = fileWrites.has_value();
-        if (!writeAllQueued)
-            fileWrites.emplace();
-        for (const Node* node : load.loaded)
-            fileWrites->insert(node);
-        if (!writeAllQueued)
-            runAutomaton(WriteAll);
-    }
+    deviceSession->writeLoaded(load.loaded);
     if (!load.refused.isEmpty())
-        showMessageBox(failure + QLatin1Char('\n') + load.refused.join(QLatin1Char('\n')));
+        showMessage(failure + QLatin1Char('\n') + load.refused.join(QLatin1Char('\n')));
 }
 
 void MainWindow::onActionAboutTriggered(bool)

@@ -115,7 +115,7 @@ int main(int argc, char* argv[])
     emu.plugIn();
     HIDThread thread;
 
-    // (a) Read All by the window's automaton, values applied to the tree, each run
+    // (a) Read All by the window's device session, values applied to the tree, each run
     // followed by the bare client's reads of the same paths
     emu.setLatency(std::chrono::milliseconds(1));
     std::vector<BareClient::Bytes> paths;
@@ -137,8 +137,8 @@ int main(int argc, char* argv[])
             emu.clearLogs();
             QElapsedTimer clock;
             clock.start();
-            window.runAutomaton(MainWindow::ReadAll);
-            while (window.automatonState() != MainWindow::Idle)
+            window.session()->readAll();
+            while (!window.session()->isIdle())
                 QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
             readAllSeconds.push_back(clock.nsecsElapsed() * 1e-9);
             readAllReports = emu.outputReports().size() + emu.inputReportsRead();

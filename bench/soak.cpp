@@ -134,7 +134,7 @@ public:
             dialog->reject();
         // Files and Read All only while the link is idle, as a user waits for the last
         // one: queued faster than the device carries them, transfers pile up without end.
-        else if (dice >= 955 && window.automatonState() != MainWindow::Idle)
+        else if (dice >= 955 && !window.session()->isIdle())
             toggleButton();
         else if (dice < 870)
             window.getParamTree()->getOutputNode(int(rng() % 8))->requestCrossover();
@@ -179,8 +179,7 @@ private:
         if (!combo || combo->count() == 0)
             return;
         // A preset change reads everything back; a user waits for that as for Read All.
-        if (combo->objectName() == QStringLiteral("presetValue") &&
-            window.automatonState() != MainWindow::Idle)
+        if (combo->objectName() == QStringLiteral("presetValue") && !window.session()->isIdle())
             return;
         if (popup) {
             combo->showPopup();
@@ -270,7 +269,7 @@ int main(int argc, char* argv[])
     }
     QElapsedTimer clock;
     clock.start();
-    while (!(window.isConnected() && window.automatonState() == MainWindow::Idle)) {
+    while (!(window.session()->isConnected() && window.session()->isIdle())) {
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
         if (clock.elapsed() > 10000) {
             std::fprintf(stderr, "the demo processor did not connect\n");
@@ -334,11 +333,11 @@ int main(int argc, char* argv[])
     const double elapsedSeconds = clock.elapsed() / 1000.0;
     QElapsedTimer settle;
     settle.start();
-    while (window.automatonState() != MainWindow::Idle && settle.elapsed() < 10000)
+    while (!window.session()->isIdle() && settle.elapsed() < 10000)
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 100);
-    if (window.automatonState() != MainWindow::Idle)
-        std::printf("the automaton was still busy 10 s after the last edit (state %d)\n",
-                    window.automatonState());
+    if (!window.session()->isIdle())
+        std::printf("the device session was still busy 10 s after the last edit (state %d)\n",
+                    int(window.session()->state()));
     const long endKiB = residentKiB();
     const long endHeapKiB = heapKiB();
     const int exchanges = emu.requestCount() - startExchanges;

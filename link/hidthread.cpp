@@ -1,10 +1,10 @@
 #include "hidthread.h"
 
+#include "linklog.h"
 #include "reportframing.h"
 #include "responseassembler.h"
 
 #include <QDeadlineTimer>
-#include <QDebug>
 #include <QMutexLocker>
 #include <hidapi.h>
 
@@ -85,7 +85,7 @@ HIDThread::Attempt HIDThread::attempt(const QByteArray& frameWithCrc, ResponseAs
     for (const QByteArray& report : ReportFraming::outputReports(frameWithCrc)) {
         if (hid_write(device, reinterpret_cast<const unsigned char*>(report.constData()),
                       size_t(report.size())) == -1) {
-            qDebug() << "HID write failed:" << QString::fromWCharArray(hid_error(device));
+            qCWarning(lcLink) << "HID write failed:" << QString::fromWCharArray(hid_error(device));
             dropDevice();
             return Attempt::Failed;
         }
@@ -97,7 +97,7 @@ HIDThread::Attempt HIDThread::attempt(const QByteArray& frameWithCrc, ResponseAs
     for (;;) {
         const int count = hid_read_timeout(device, input, sizeof input, readTimeoutMs);
         if (count == -1) {
-            qDebug() << "HID read failed:" << QString::fromWCharArray(hid_error(device));
+            qCWarning(lcLink) << "HID read failed:" << QString::fromWCharArray(hid_error(device));
             dropDevice();
             return Attempt::Failed;
         }

@@ -1,11 +1,14 @@
 #include "paramhub.h"
 
+#include "updatequeue.h"
+
 Q_LOGGING_CATEGORY(lcModel, "tonvise.model")
 
-ParamHub::ParamHub(QObject* parent) : QObject(parent)
+ParamHub::ParamHub(QObject* parent) : QObject(parent), queue(new UpdateQueue(this))
 {
     qRegisterMetaType<PEQSNode*>("PEQSNode*");
     qRegisterMetaType<ChangeSource>("ChangeSource");
+    connect(queue, &UpdateQueue::paramEnqueued, this, &ParamHub::paramEnqueuedForUpdate);
 }
 
 void ParamHub::announce(int paramIndex, ChangeSource source)
@@ -17,24 +20,23 @@ void ParamHub::announce(int paramIndex, ChangeSource source)
 
 void ParamHub::enqueueParamIndexForUpdate(int paramIndex)
 {
-    if (!queued.contains(paramIndex)) {
-        queue.append(paramIndex);
-        queued.insert(paramIndex);
-    }
-    Q_EMIT paramEnqueuedForUpdate();
+    queue->enqueue(paramIndex);
 }
 
 bool ParamHub::dequeueParamIndex(int& paramIndex)
 {
-    if (queue.isEmpty())
-        return false;
-    paramIndex = queue.takeFirst();
-    queued.remove(paramIndex);
-    return true;
+    const std::optional<int> next = queue->dequeue();
+    if (next)
+        paramIndex = *next;
+    return next.has_value();
 }
 
 void ParamHub::clearQueueOfUpdates()
 {
-    queued.clear();
-    queue.clear();
+    queue->clear();
+}
+
+bool ParamHub::isQueued(int paramIndex) const
+{
+    return queue->contains(paramIndex);
 }

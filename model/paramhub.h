@@ -6,17 +6,18 @@
 #include <QLoggingCategory>
 #include <QMetaType>
 #include <QObject>
-#include <QSet>
 #include <QString>
 
 Q_DECLARE_LOGGING_CATEGORY(lcModel)
 
 class PEQSNode;
+class UpdateQueue;
 Q_DECLARE_OPAQUE_POINTER(PEQSNode*)
 Q_DECLARE_METATYPE(PEQSNode*)
 
 // Where the parameter tree speaks: every value change is announced here with the index of
-// its parameter, and every change the user made is queued (once) for writing to the device.
+// its parameter, and every change the user made is queued (once) for writing to the device,
+// in the update queue the hub owns.
 class ParamHub : public QObject
 {
     Q_OBJECT
@@ -26,11 +27,12 @@ public:
     // Announces a parameter's new value; a user's change is also queued for writing.
     void announce(int paramIndex, ChangeSource source);
 
+    UpdateQueue* updateQueue() const { return queue; }
     void enqueueParamIndexForUpdate(int paramIndex);
     bool dequeueParamIndex(int& paramIndex);
     void clearQueueOfUpdates();
     // Whether the parameter waits to be written: the user changed it since it was last sent.
-    bool isQueued(int paramIndex) const { return queued.contains(paramIndex); }
+    bool isQueued(int paramIndex) const;
 
     void requestCrossover(int channelIndex) { Q_EMIT crossoverRequested(channelIndex); }
     void requestEqualizer(PEQSNode* node) { Q_EMIT equalizerRequested(node); }
@@ -47,6 +49,5 @@ Q_SIGNALS:
     void channelLabelChanged(int channelIndex, const QString& label);
 
 private:
-    QList<int> queue;
-    QSet<int> queued;
+    UpdateQueue* queue;
 };

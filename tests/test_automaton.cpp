@@ -1,73 +1,99 @@
-#include "customcombobox.h"
-#include "customdoublespinbox.h"
+// The device session on Qt Core alone, against the emulated processor: connecting,
+// Read All, edits, Write All after a load, level polling, losing and finding the device,
+// and the service commands.
+#include "comboboxnode.h"
+#include "doublespinboxnode.h"
+#include "levelnode.h"
 #include "linkexchange.h"
-#include "mainwindow.h"
-#include "paramtree.h"
-#include "paramtreeview.h"
-#include "testsupport.h"
+#include "sessionfixture.h"
+#include "wirevalue.h"
 
-#include <QMessageBox>
-#include <QProgressBar>
+#include <QJsonObject>
+#include <QRegularExpression>
 #include <QtTest>
 #include <cstring>
 #include <memory>
+
+namespace {
+
+QList<bool> flags(const QSignalSpy& spy)
+{
+    QList<bool> out;
+    for (const QList<QVariant>& arguments : spy)
+        out << arguments.at(0).toBool();
+    return out;
+}
+
+} // namespace
 
 class TestAutomaton : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { initTestResources(); }
     void init();
     void editsDuringReadAllReachTheDevice_data();
     void editsDuringReadAllReachTheDevice();
     void answersThatDoNotFitAreRefused();
     void presetWriteIsFollowedByReadAll();
-    void updatesAndWriteAll();
+    void updatesAndWriteAllAfterALoad();
     void levelPolling();
+    void unplugAndReconnect();
     void rebootAndBootloader();
 
 private:
-    // Runs one input and waits until the automaton is idle again.
-    void run(MainWindow::input in)
+    // Runs one command and waits until the session is idle again.
+    void run(void (DeviceSession::*command)())
     {
         emu.clearLogs();
-        window->runAutomaton(in);
-        QTRY_COMPARE_WITH_TIMEOUT(window->automatonState(), 0, 20000);
+        (session().*command)();
+        QVERIFY(idle());
     }
-    Node* param(int i) { return window->getParamTree()->getParamNode(ParamTree::All, i); }
-    ParamHub* hub() { return window->getParamTree()->hub; }
-    ParamTreeView* treeView() { return window->findChild<ParamTreeView*>(); }
+    bool idle()
+    {
+        return waitUntil([this] { return session().isIdle(); });
+    }
+    DeviceSession& session() { return s->session; }
+    Node* param(int i) { return s->tree.getParamNode(ParamTree::All, i); }
+    QByteArray writeOf(int i)
+    {
+        return DeviceProtocol::writeParamRequest(param(i)->makePath(), param(i)->serialize());
+    }
 
     EmulatedProcessor& emu = EmulatedProcessor::instance();
-    std::unique_ptr<PrivatePreferences> prefs;
-    std::unique_ptr<MainWindow> window;
-    TickBlocker tickBlocker;
+    std::unique_ptr<HeadlessSession> s;
+    std::unique_ptr<QSignalSpy> connection;
+    std::unique_ptr<QSignalSpy> bulk;
 };
 
 void TestAutomaton::init()
 {
-    window.reset();
+    bulk.reset();
+    connection.reset();
+    s.reset();
     freshProcessor();
     emu.setValue(22, hex("0000F0C0")); // -7.5f
     emu.setValue(38, hex("33334BC1")); // -12.7f
-    prefs = std::make_unique<PrivatePreferences>();
-    window = std::make_unique<MainWindow>();
-    window->installEventFilter(&tickBlocker);
+    s = std::make_unique<HeadlessSession>();
+    connection = std::make_unique<QSignalSpy>(&session(), &DeviceSession::connectionChanged);
+    bulk = std::make_unique<QSignalSpy>(&session(), &DeviceSession::bulkTransferChanged);
     // The first tick probes the device (the first level); Read All follows at once, every
     // parameter by the device's own paths, in order.
-    run(MainWindow::TimerTick);
+    run(&DeviceSession::tick);
     QList<QByteArray> expected{readOf(21)};
     for (int i = 0; i < firmwareParamCount; ++i)
         expected.append(readOf(i));
     QCOMPARE(emu.requestLog(), expected);
     QCOMPARE(param(22)->serialize(), hex("0000F0C0"));
+    QVERIFY(session().isConnected());
+    QCOMPARE(flags(*connection), QList<bool>{true});
+    QCOMPARE(flags(*bulk), (QList<bool>{true, false}));
     emu.clearLogs();
+    bulk->clear();
 }
 
-// Read All is held at one request while the user changes a value in the window: output
-// 1's volume in its strip, before or after the volume is read, or the preset before it is
-// read. The device ends up with the change, the window keeps showing it, and ticks
-// meanwhile send nothing.
+// Read All is held at one request while the user changes a value: output 1's volume,
+// before or after the volume is read, or the preset before it is read. The device ends
+// up with the change, the tree keeps holding it, and ticks meanwhile send nothing.
 void TestAutomaton::editsDuringReadAllReachTheDevice_data()
 {
     QTest::addColumn<int>("heldAt");
@@ -81,23 +107,18 @@ void TestAutomaton::editsDuringReadAllReachTheDevice()
 {
     QFETCH(int, heldAt);
     QFETCH(bool, preset);
-    CustomDoubleSpinBox* volume = nullptr; // output 1's strip shows parameter 39
-    for (auto* box : window->findChildren<CustomDoubleSpinBox*>(QStringLiteral("volume")))
-        if (box->accessibleName() == QLatin1String("Output 1 volume"))
-            volume = box;
-    QVERIFY(volume);
-    auto* presetBox = window->findChild<CustomComboBox*>(QStringLiteral("presetValue"));
+    auto* volume = static_cast<DoubleSpinBoxNode*>(param(39));
+    auto* presetNode = static_cast<ComboBoxNode*>(param(0));
     emu.delayAnswer(heldAt, std::chrono::milliseconds(300));
-    window->runAutomaton(MainWindow::ReadAll);
-    QTRY_COMPARE(emu.requestLog().size(), heldAt);
-    QVERIFY(!treeView()->isEnabled());
-    window->runAutomaton(MainWindow::TimerTick);
+    session().readAll();
+    QVERIFY(waitUntil([&] { return emu.requestLog().size() == heldAt; }));
+    QCOMPARE(session().state(), DeviceSession::ReadingAll);
+    session().tick();
     if (preset)
-        presetBox->setCurrentIndex(2);
+        presetNode->setCurrentIndex(2, ChangeSource::User);
     else
-        QTest::keyClick(volume, Qt::Key_PageDown); // ten steps of 0.1 dB down
-    QTRY_COMPARE_WITH_TIMEOUT(window->automatonState(), 0, 20000);
-    QVERIFY(treeView()->isEnabled());
+        volume->setValue(-1.0, ChangeSource::User);
+    QVERIFY(idle());
 
     QList<QByteArray> reads, expected;
     for (int i = 0; i < firmwareParamCount; ++i)
@@ -106,7 +127,7 @@ void TestAutomaton::editsDuringReadAllReachTheDevice()
     if (preset) {
         expected << reads << hex("02 01 11 02") << reads; // the new preset is read whole
         QCOMPARE(emu.value(0), hex("02"));
-        QCOMPARE(presetBox->currentIndex(), 2);
+        QCOMPARE(presetNode->currentIndex(), 2);
     } else {
         expected << reads << DeviceProtocol::writeParamRequest(hex("820107"), minusOne);
         QCOMPARE(emu.value(39), minusOne);
@@ -127,43 +148,62 @@ void TestAutomaton::answersThatDoNotFitAreRefused()
         emu.setValue(i, QByteArray(size, '\x11'));
         const QString message =
             QStringLiteral("Read param %1 answered with %2 value bytes where %3 fit; value kept");
-        QTest::ignoreMessage(QtDebugMsg,
+        QTest::ignoreMessage(QtWarningMsg,
                              qPrintable(message.arg(i).arg(size).arg(before.last().size())));
     }
-    run(MainWindow::ReadAll);
+    run(&DeviceSession::readAll);
     for (int k = 0; k < planted.size(); ++k)
         QCOMPARE(param(planted[k].first)->serialize(), before[k]);
 }
 
-// A preset write is followed by Read All; a refused one by nothing.
+// A preset write is followed by Read All; a refused one by nothing but a warning.
 void TestAutomaton::presetWriteIsFollowedByReadAll()
 {
-    run(MainWindow::PresetChanged);
+    run(&DeviceSession::writePreset);
     QCOMPARE(emu.requestLog().size(), 1 + firmwareParamCount);
     QCOMPARE(emu.requestLog()[0], hex("02 01 11 00")); // write, path length 1, Preset, 0
     emu.setPathStatus(hex("11"), 7);
-    run(MainWindow::PresetChanged);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression("^Write param not acknowledged"));
+    run(&DeviceSession::writePreset);
     QCOMPARE(emu.requestLog(), QList<QByteArray>{hex("02 01 11 00")});
 }
 
-void TestAutomaton::updatesAndWriteAll()
+void TestAutomaton::updatesAndWriteAllAfterALoad()
 {
     // The first edit goes out at once; the second waits, and its repetition with it.
     for (int i : {39, 40, 40})
-        hub()->enqueueParamIndexForUpdate(i);
-    QTRY_COMPARE(window->automatonState(), 0);
-    QList<QByteArray> expected;
-    for (int i : {39, 40})
-        expected << DeviceProtocol::writeParamRequest(param(i)->makePath(), param(i)->serialize());
-    QCOMPARE(emu.requestLog(), expected);
+        s->queue().enqueue(i);
+    QVERIFY(idle());
+    QCOMPARE(emu.requestLog(), (QList<QByteArray>{writeOf(39), writeOf(40)}));
+
+    // Two files loaded while Read All runs: one Write All after it, of what they set, in
+    // the order of the tree.
+    emu.clearLogs();
+    session().readAll();
+    session().writeLoaded({param(55)});
+    session().writeLoaded({param(39)});
+    QVERIFY(idle());
+    QCOMPARE(emu.requestLog().mid(firmwareParamCount),
+             (QList<QByteArray>{writeOf(39), writeOf(55)}));
+    QCOMPARE(flags(*bulk), (QList<bool>{true, false, true, false}));
+    bulk->clear();
+
+    // A whole settings file that sets Analog Output 2 to -33.3 dB.
+    QJsonDocument document;
+    s->tree.constructJsonDocument(document);
+    QJsonObject root = document.object();
+    QJsonObject output = root.value("Analog Output 2").toObject();
+    output.insert("Volume", -33.3);
+    root.insert("Analog Output 2", output);
+    document.setObject(root);
 
     // Write All: the settings (persistent, writable, not a level, by the device's own table)
-    // in order, with the tree disabled until the last; the device then holds the tool's values.
+    // in order; the device then holds the tool's values, the loaded one among them.
     emu.clearLogs();
-    window->runAutomaton(MainWindow::WriteAll);
-    QVERIFY(!treeView()->isEnabled());
-    QTRY_COMPARE(window->automatonState(), 0);
-    QVERIFY(treeView()->isEnabled());
+    session().writeLoaded(s->tree.readJsonDocument(document).loaded);
+    QCOMPARE(session().state(), DeviceSession::WritingAll);
+    QVERIFY(idle());
+    QCOMPARE(flags(*bulk), (QList<bool>{true, false}));
     QList<QByteArray> writes;
     for (int i = 13; i < firmwareParamCount; ++i) {
         const char* kind = firmwareParams[i].kind;
@@ -176,48 +216,57 @@ void TestAutomaton::updatesAndWriteAll()
     }
     QCOMPARE(writes.size(), 126);
     QCOMPARE(emu.requestLog(), writes);
+    QCOMPARE(emu.value(37 + 16 + 2), writeFloatLE(-33.3f));
 }
 
 void TestAutomaton::levelPolling()
 {
     emu.setValue(38, hex("000004C2")); // -33.0f
-    Node* level = window->getParamTree()->getParamNode(ParamTree::Levels, 2);
-    auto* bar = qobject_cast<QProgressBar*>(treeView()->itemWidget(treeView()->itemOf(level), 1));
+    auto* level = static_cast<LevelNode*>(s->tree.getParamNode(ParamTree::Levels, 2));
     // Without "Read Levels" only the probe goes out, and its value is not applied.
-    run(MainWindow::TimerTick);
+    run(&DeviceSession::tick);
     QCOMPARE(emu.requestLog(), QList<QByteArray>{readOf(21)});
-    QCOMPARE(bar->value(), -12);
-    for (QAction* action : window->findChildren<QAction*>())
-        if (action->text() == QStringLiteral("   Read Levels"))
-            action->setChecked(true);
-    run(MainWindow::TimerTick);
+    QCOMPARE(level->level(), -12);
+    session().setReadLevels(true);
+    run(&DeviceSession::tick);
     QList<QByteArray> levels;
     for (int i : {21, 29, 38, 54, 70, 86, 102, 118, 134, 150})
         levels << readOf(i);
     QCOMPARE(emu.requestLog(), levels);
-    QCOMPARE(bar->value(), -33);
+    QCOMPARE(level->level(), -33);
+}
+
+// Gone: one probe finds out, and nothing else is tried. Back: the next probe finds it
+// and reads what changed meanwhile.
+void TestAutomaton::unplugAndReconnect()
+{
+    emu.unplug();
+    run(&DeviceSession::tick);
+    QVERIFY(!session().isConnected() && emu.requestLog().isEmpty());
+    run(&DeviceSession::tick);
+    QCOMPARE(flags(*connection), (QList<bool>{true, false}));
+
+    emu.plugIn();
+    emu.setValue(39, writeFloatLE(-20.0f));
+    run(&DeviceSession::tick);
+    QCOMPARE(flags(*connection), (QList<bool>{true, false, true}));
+    QCOMPARE(emu.requestLog().size(), 1 + firmwareParamCount);
+    QCOMPARE(param(39)->serialize(), writeFloatLE(-20.0f));
 }
 
 void TestAutomaton::rebootAndBootloader()
 {
-    QStringList questions;
-    const auto ask = [&](void (MainWindow::*action)(), QMessageBox::StandardButton button) {
-        answerNextDialog(
-            [&questions, button](QWidget* dialog) {
-                questions << static_cast<QMessageBox*>(dialog)->text();
-                static_cast<QMessageBox*>(dialog)->done(button);
-            },
-            5000, "QMessageBox");
-        (window.get()->*action)();
-        QTRY_VERIFY(window->automatonState() == 0 && emu.isOnBus());
-    };
-    ask(&MainWindow::onActionRebootTriggered, QMessageBox::No);
-    ask(&MainWindow::onActionRebootTriggered, QMessageBox::Yes);
-    ask(&MainWindow::onActionRunBootloaderTriggered, QMessageBox::Yes);
-    QCOMPARE(questions, (QStringList{"Reboot device?", "Reboot device?", "Run bootloader?"}));
+    s->prompter.answers = {false, true, true};
+    for (auto command :
+         {&DeviceSession::reboot, &DeviceSession::reboot, &DeviceSession::runBootloader}) {
+        (session().*command)();
+        QVERIFY(waitUntil([this] { return session().isIdle() && emu.isOnBus(); }));
+    }
+    QCOMPARE(s->prompter.questions,
+             (QStringList{"Reboot device?", "Reboot device?", "Run bootloader?"}));
     QCOMPARE(emu.requestLog(), (QList<QByteArray>{hex("05 E9C3175A"), hex("06 E9C3175A")}));
     QCOMPARE(emu.rebootCount() + emu.bootloaderCount(), 2);
 }
 
-QTEST_MAIN(TestAutomaton)
+QTEST_GUILESS_MAIN(TestAutomaton)
 #include "test_automaton.moc"

@@ -1,19 +1,12 @@
-// Each long operation against each fault of the emulated processor: the operation ends
-// in time, reports what happened, keeps what a bad reply did not carry, and once the
-// fault is gone the window comes back to the device's values.
+// Each long operation of the device session against each fault of the emulated
+// processor: the operation ends in time, reports what happened, keeps what a bad reply
+// did not carry, and once the fault is gone the tree comes back to the device's values.
 #include "linkexchange.h"
-#include "mainwindow.h"
-#include "paramhub.h"
-#include "paramtree.h"
-#include "paramtreeview.h"
-#include "pluginwritingprogress.h"
-#include "testsupport.h"
+#include "sessionfixture.h"
 #include "versionnode.h"
 #include "wirevalue.h"
 
 #include <QJsonDocument>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QtTest>
 #include <atomic>
 #include <cmath>
@@ -48,20 +41,22 @@ class TestFaultMatrix : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase();
     void init();
-    void cleanup() { window.reset(); }
+    void cleanup() { s.reset(); }
     void matrix_data();
     void matrix();
 
 private:
-    bool idle() { return automatonIdle(*window); }
+    bool idle()
+    {
+        return waitUntil([this] { return s->session.isIdle(); }, boundMs);
+    }
     void inject();
     QSet<int> plant();
-    // What the window shows for a parameter and what the device holds, comparably.
+    // What the tree shows for a parameter and what the device holds, comparably.
     QByteArray shown(int i) const
     {
-        const Node* node = window->getParamTree()->getParamNode(ParamTree::All, i);
+        const Node* node = s->tree.getParamNode(ParamTree::All, i);
         auto* version = dynamic_cast<const VersionNode*>(node);
         return version ? version->text().toLatin1() : node->serialize();
     }
@@ -71,46 +66,27 @@ private:
     }
 
     EmulatedProcessor& emu = EmulatedProcessor::instance();
-    PrivatePreferences prefs;
-    QTemporaryDir dir;
-    std::unique_ptr<MainWindow> window;
-    TickBlocker tickBlocker;
-    QTimer boxCloser;
-    QStringList messages;
+    std::unique_ptr<HeadlessSession> s;
     QByteArray fault;
     std::atomic_int completions{0};
     std::atomic_int injectAfter{-1};
 };
 
-void TestFaultMatrix::initTestCase()
-{
-    initTestResources();
-    connect(&boxCloser, &QTimer::timeout, this, [this] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-            messages << box->text();
-            box->accept();
-        }
-    });
-    boxCloser.start(5);
-}
-
 void TestFaultMatrix::init()
 {
     freshProcessor();
-    window = std::make_unique<MainWindow>();
-    window->installEventFilter(&tickBlocker);
-    messages.clear();
+    s = std::make_unique<HeadlessSession>();
     // Runs in the worker right after it hands a response over, so the fault meets
     // exactly the next request of the operation.
     connect(
-        window->findChild<HIDThread*>(), &HIDThread::requestComplete, window.get(),
+        s->session.findChild<HIDThread*>(), &HIDThread::requestComplete, &s->session,
         [this](QByteArray) {
             if (++completions == injectAfter)
                 inject();
         },
         Qt::DirectConnection);
-    window->runAutomaton(MainWindow::TimerTick);
-    QTRY_VERIFY_WITH_TIMEOUT(idle() && window->isConnected(), boundMs);
+    s->session.tick();
+    QVERIFY(idle() && s->session.isConnected());
 }
 
 // Each operation with the request its fault meets: the 40th read of Read All and the 23rd
@@ -147,7 +123,7 @@ void TestFaultMatrix::inject()
         emu.answerWithCommand(1, 0x05);
 }
 
-// Bad values on the device; reading them must leave the window alone.
+// Bad values on the device; reading them must leave the tree alone.
 QSet<int> TestFaultMatrix::plant()
 {
     if (fault == "NaN and infinite floats") {
@@ -178,9 +154,8 @@ void TestFaultMatrix::matrix()
     const bool unplug = fault == "unplug";
     const bool fails =
         unplug || fault == "dropped" || fault == "status error" || fault == "other command byte";
-    ParamTree* tree = window->getParamTree();
-    ParamHub* hub = window->getParamTree()->hub;
-    // Values that differ between the window and the device, so each transfer shows.
+    ParamTree* tree = &s->tree;
+    // Values that differ between the tree and the device, so each transfer shows.
     for (int k = 39; k < firmwareParamCount; k += 16) {
         if (reading)
             emu.setValue(k, writeFloatLE(-1.0f - k / 16));
@@ -197,13 +172,6 @@ void TestFaultMatrix::matrix()
     }
     QJsonDocument document;
     tree->constructJsonDocument(document);
-    QFile settingsFile(dir.filePath(QStringLiteral("settings.json")));
-    QFile pluginFile(dir.filePath(QStringLiteral("plugin.bin")));
-    for (auto [file, bytes] :
-         {std::make_pair(&settingsFile, document.toJson()), std::make_pair(&pluginFile, image())}) {
-        QVERIFY(file->open(QIODevice::WriteOnly) && file->write(bytes) == bytes.size());
-        file->close();
-    }
 
     const QSet<int> planted = plant();
     // What a bad reply should have carried is missing; a write carried out still counts.
@@ -213,25 +181,28 @@ void TestFaultMatrix::matrix()
     else if (fails && (reading || fault == "status error"))
         missed = {order.value(position)};
 
+    QSignalSpy bulk(&s->session, &DeviceSession::bulkTransferChanged);
+    QSignalSpy pluginFinished(&s->session, &DeviceSession::pluginFinished);
     completions = 0;
     injectAfter = position;
     QElapsedTimer clock;
     clock.start();
     if (reading)
-        window->on_actionRead_All_triggered();
-    if (op == "writeAll" || plugin)
-        answerFileDialog(plugin ? pluginFile.fileName() : settingsFile.fileName());
-    if (op == "writeAll")
-        window->on_loadButton_clicked();
+        s->session.readAll();
+    if (op == "writeAll") // the tree's own settings, saved and loaded again
+        s->session.writeLoaded(tree->readJsonDocument(document).loaded);
     for (int i : op == "updateBurst" ? burst : QList<int>())
-        hub->enqueueParamIndexForUpdate(i);
+        s->queue().enqueue(i);
     if (plugin)
-        window->on_actionWrite_Plugin_triggered();
-    QTRY_VERIFY_WITH_TIMEOUT(idle(), boundMs);
+        s->session.writePlugin(image());
+    QVERIFY(idle());
     QVERIFY(clock.elapsed() < boundMs);
     injectAfter = -1;
-    QVERIFY(window->findChild<ParamTreeView*>()->isEnabled() &&
-            !window->findChild<PluginWritingProgress*>()->isVisible());
+    // A front end that locked the tree or showed progress is told to stop, once.
+    const bool bulkOp = reading || op == "writeAll";
+    QCOMPARE(bulk.count(), bulkOp ? 2 : 0);
+    QVERIFY(!bulkOp || !bulk.last().at(0).toBool());
+    QCOMPARE(pluginFinished.count(), plugin ? 1 : 0);
 
     QString expected = "The plugin has been written successfully! Restart the device, please.";
     if (fails && op == "pluginVerification")
@@ -240,33 +211,34 @@ void TestFaultMatrix::matrix()
         expected = QStringLiteral("Error: can't write plugin (464/%1, code=%2)")
                        .arg(imageSize)
                        .arg(fault == "status error" ? faultyStatus : 0);
-    QCOMPARE(messages, plugin ? QStringList{expected} : QStringList());
+    QCOMPARE(s->prompter.messages, plugin ? QStringList{expected} : QStringList());
     QCOMPARE(emu.pluginImage() == image(), op == "pluginVerification" || (plugin && !fails));
     for (int i : order) {
         if (reading && !isKind(i, "signal_level"))
             QCOMPARE(shown(i), missed.contains(i) ? before[i] : held(i));
         if (!reading) {
-            QCOMPARE(shown(i), before[i]); // a write never changes the window
+            QCOMPARE(shown(i), before[i]); // a write never changes the tree
             QCOMPARE(emu.value(i), missed.contains(i) ? saved[i] : before[i]);
         }
     }
-    QVERIFY(settingsFile.open(QIODevice::ReadOnly));
-    QCOMPARE(settingsFile.readAll(), document.toJson()); // a load leaves the file alone
 
     // The next probe tells the truth about the link.
-    window->runAutomaton(MainWindow::TimerTick);
-    QTRY_VERIFY_WITH_TIMEOUT(idle(), boundMs);
-    auto* indicator = window->findChild<QPushButton*>("connectButton");
-    QCOMPARE(indicator->text(), QLatin1String(unplug ? "Connecting" : "Connected"));
-    QVERIFY(indicator->styleSheet().contains(unplug ? "#ff0000" : "#00ff00"));
+    QSignalSpy connection(&s->session, &DeviceSession::connectionChanged);
+    s->session.tick();
+    QVERIFY(idle());
+    QCOMPARE(s->session.isConnected(), !unplug);
+    QCOMPARE(connection.count(), unplug ? 1 : 0);
 
     // The fault clears: the probe reconnects (and reads everything), or a Read All does.
     emu.plugIn();
     for (int i : planted)
         emu.setValue(i, saved[i]);
-    window->runAutomaton(unplug ? MainWindow::TimerTick : MainWindow::ReadAll);
-    QTRY_VERIFY_WITH_TIMEOUT(idle(), boundMs);
-    QCOMPARE(indicator->text(), QStringLiteral("Connected"));
+    if (unplug)
+        s->session.tick();
+    else
+        s->session.readAll();
+    QVERIFY(idle());
+    QVERIFY(s->session.isConnected());
     for (int i = 0; i < firmwareParamCount; ++i) {
         if (!isKind(i, "signal_level"))
             QCOMPARE(shown(i), held(i));
@@ -274,5 +246,5 @@ void TestFaultMatrix::matrix()
     QVERIFY(emu.openHandleCount() <= 1);
 }
 
-QTEST_MAIN(TestFaultMatrix)
+QTEST_GUILESS_MAIN(TestFaultMatrix)
 #include "test_faultmatrix.moc"

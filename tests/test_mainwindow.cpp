@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QMap>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
 #include <QtTest>
@@ -94,8 +96,42 @@ private Q_SLOTS:
         QCOMPARE(tabs->currentIndex(), 2);
     }
 
+    // What the device session does reaches the window: the tree view is locked during
+    // Read All, the menu reaches the session, and its questions come as message boxes.
+    void followsTheDeviceSession()
+    {
+        PrivatePreferences prefs;
+        freshProcessor().setLatency(std::chrono::milliseconds(1)); // Read All takes a while
+        MainWindow w;
+        TickBlocker ticks;
+        w.installEventFilter(&ticks);
+        DeviceSession* session = w.session();
+        auto* hub = w.findChild<QWidget*>(QStringLiteral("paramTree"));
+        session->tick();
+        QTRY_COMPARE(session->state(), DeviceSession::ReadingAll);
+        QVERIFY(!hub->isEnabled());
+        QTRY_VERIFY_WITH_TIMEOUT(session->isIdle(), 10000);
+        QVERIFY(hub->isEnabled());
+
+        QMap<QString, QAction*> entries;
+        for (QAction* action : w.findChildren<QAction*>())
+            entries[action->text()] = action;
+        entries.value(QStringLiteral("   Read Levels"))->setChecked(true);
+        QVERIFY(session->readsLevels());
+        QString question;
+        answerNextDialog(
+            [&question](QWidget* dialog) {
+                question = static_cast<QMessageBox*>(dialog)->text();
+                static_cast<QMessageBox*>(dialog)->done(QMessageBox::No);
+            },
+            5000, "QMessageBox");
+        entries.value(QStringLiteral("Reboot"))->trigger();
+        QCOMPARE(question, QStringLiteral("Reboot device?"));
+        QVERIFY(session->isIdle());
+    }
+
     // Exactly the page of the DAC the device names shows; none while it is away, and a
-    // reconnect builds the page for what the device reports then.
+    // reconnect builds the page for what the device reports then. The indicator follows.
     void dacTabFollowsTheReportedModel()
     {
         PrivatePreferences prefs;
@@ -119,20 +155,29 @@ private Q_SLOTS:
                      {"AK449X", always + QStringList{"AK449X"}},
                      {"", always},
                      {"SABRE", always + QStringList{"DAC"}}};
+        auto* indicator = w.findChild<QPushButton*>(QStringLiteral("connectButton"));
+        const auto shows = [indicator](const char* text, const char* colour) {
+            return indicator->text() == QLatin1String(text) &&
+                   indicator->styleSheet() ==
+                       QStringLiteral("border-bottom:2px solid %1;").arg(colour);
+        };
+        DeviceSession* session = w.session();
         for (const auto& step : steps) {
             emu.unplug();
             ticks.tick(&w);
-            QTRY_VERIFY(automatonIdle(w) && !w.isConnected());
+            QTRY_VERIFY(sessionIdle(*session) && !session->isConnected());
+            QVERIFY(&step == steps || shows("Connecting", "#ff0000")); // once it was connected
             ticks.tick(&w);
             QCOMPARE(titles(), always);
-            QTRY_VERIFY(automatonIdle(w));
+            QTRY_VERIFY(sessionIdle(*session));
             emu.setValue(12, step.model.leftJustified(32, '\0')); // DAC Model
             emu.plugIn();
             ticks.tick(&w);
-            QTRY_VERIFY_WITH_TIMEOUT(automatonIdle(w) && w.isConnected(), 10000);
+            QTRY_VERIFY_WITH_TIMEOUT(sessionIdle(*session) && session->isConnected(), 10000);
+            QVERIFY(shows("Connected", "#00ff00"));
             ticks.tick(&w);
             QCOMPARE(titles(), step.tabs);
-            QTRY_VERIFY(automatonIdle(w));
+            QTRY_VERIFY(sessionIdle(*session));
         }
     }
 };

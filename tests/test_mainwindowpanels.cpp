@@ -238,7 +238,7 @@ private Q_SLOTS:
     {
         TickBlocker ticks;
         w->installEventFilter(&ticks);
-        QTRY_COMPARE(w->automatonState(), 0);
+        QTRY_VERIFY(w->session()->isIdle());
         emu.clearLogs();
         QMenu* service = nullptr;
         for (QMenu* menu : w->findChildren<QMenu*>())
@@ -264,7 +264,7 @@ private Q_SLOTS:
         QCOMPARE(asked, QStringList({"Reboot device?", "Reboot device?", "Reboot device?",
                                      "Run bootloader?", "Run bootloader?", "Run bootloader?"}));
         QTest::qWait(50);
-        QCOMPARE(w->automatonState(), 0);
+        QVERIFY(w->session()->isIdle());
         QCOMPARE(emu.requestLog(), QList<QByteArray>());
         QCOMPARE(emu.rebootCount() + emu.bootloaderCount(), 0);
     }
@@ -646,7 +646,7 @@ private Q_SLOTS:
                        << strip->findChild<QSlider*>(QStringLiteral("slider"))->value();
             return values;
         };
-        QTRY_VERIFY_WITH_TIMEOUT(w->isConnected() && w->automatonState() == 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
         w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
         for (int i : {0, 1})
@@ -661,7 +661,7 @@ private Q_SLOTS:
         QTRY_COMPARE(processor(), (QList<float>{-9.5f, -9.5f, 3.0f}));
 
         strips[2]->findChild<QCheckBox*>(QStringLiteral("group"))->click();
-        QTRY_COMPARE(w->automatonState(), 0);
+        QTRY_VERIFY(w->session()->isIdle());
         emu.clearLogs();
         const QList<double> before = shown();
         QTest::keyClick(fader, Qt::Key_Up);
@@ -712,7 +712,7 @@ private Q_SLOTS:
     void loadAppliesAndWritesWhatTheFileSets()
     {
         ParamTree* tree = w->getParamTree();
-        QTRY_VERIFY_WITH_TIMEOUT(w->isConnected() && w->automatonState() == 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
         QJsonDocument document;
         tree->constructJsonDocument(document);
         QJsonObject root = document.object();
@@ -730,12 +730,13 @@ private Q_SLOTS:
         click("loadButton");
         QCOMPARE(volume->value(), -33.3);
         QVERIFY(!w->findChild<ParamTreeView*>()->isEnabled());
-        QTRY_VERIFY_WITH_TIMEOUT(w->automatonState() == 0, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
         QVERIFY(w->findChild<ParamTreeView*>()->isEnabled());
 
-        // Their order and paths are Write All's, checked with the automaton.
+        // Their order and paths are Write All's, checked with the device session.
         QCOMPARE(requestsOf(0x02).size(), tree->subsetToList(ParamTree::Settings)->size());
         QCOMPARE(emu.value(volumeIndex).toHex(), volume->serialize().toHex());
+        QCOMPARE(readFile(path), QJsonDocument(root).toJson()); // a load leaves the file alone
 
         // Every member that Write All does not send, set away from the device's value, and
         // one delay: only the delay is written, to the preset the device is in.
@@ -757,7 +758,7 @@ private Q_SLOTS:
         answerFileDialog(path);
         answerMessageBox(&message);
         click("loadButton");
-        QTRY_VERIFY(w->automatonState() == 0 && !message.isEmpty());
+        QTRY_VERIFY(w->session()->isIdle() && !message.isEmpty());
         QStringList lines = message.split(QLatin1Char('\n'));
         QCOMPARE(lines.takeFirst(), QStringLiteral("Error: can't load settings."));
         std::sort(lines.begin(), lines.end());
@@ -792,7 +793,7 @@ private Q_SLOTS:
         emu.setValue(hpIndex, hex("02 00 0000c842") + unity.repeated(4));
         emu.setValue(eqIndex, loudBand);
         emu.setValue(sabreFilter, hex("09"));
-        QTRY_VERIFY_WITH_TIMEOUT(w->isConnected() && w->automatonState() == 0, 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
         auto* filter = w->findChild<CustomComboBox*>(QStringLiteral("sabreFilterSettingsValue"));
         QCOMPARE(filter->currentText(), QStringLiteral("Unknown (9)"));
 
@@ -804,7 +805,7 @@ private Q_SLOTS:
             emu.setValue(i, firmwareParamInitialValue(firmwareParams[i]));
         emu.setValue(hpIndex, hex("00 00 00002041") + unity.repeated(4));
         w->on_actionRead_All_triggered();
-        QTRY_VERIFY(w->automatonState() == 0 && filter->currentIndex() == 0);
+        QTRY_VERIFY(w->session()->isIdle() && filter->currentIndex() == 0);
         QJsonObject root = QJsonDocument::fromJson(readFile(path)).object();
         QJsonObject output = root.value("Analog Output 2").toObject();
         output.insert("Volume", 50);
@@ -816,7 +817,7 @@ private Q_SLOTS:
         answerFileDialog(path);
         answerMessageBox(&message);
         click("loadButton");
-        QTRY_VERIFY(w->automatonState() == 0 && !message.isEmpty());
+        QTRY_VERIFY(w->session()->isIdle() && !message.isEmpty());
         QCOMPARE(message, QStringLiteral("Error: can't load settings.\nAnalog Output 2/Volume"));
         QCOMPARE(emu.value(eqIndex).toHex(), loudBand.toHex());
         QCOMPARE(emu.value(sabreFilter), hex("09"));

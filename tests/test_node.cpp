@@ -2,6 +2,7 @@
 #include "node.h"
 #include "paramhub.h"
 #include "pathaddress.h"
+#include "updatequeue.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -35,12 +36,11 @@ int lookup(const char* hexTree, const char* hexPath)
     return find_param_index(t.get(), tree.size() / 4, p.get(), path.size());
 }
 
-QList<int> drain(ParamHub& hub)
+QList<int> drain(UpdateQueue& queue)
 {
     QList<int> out;
-    int index = -1;
-    while (hub.dequeueParamIndex(index))
-        out.append(index);
+    while (const std::optional<int> index = queue.dequeue())
+        out.append(*index);
     return out;
 }
 
@@ -135,18 +135,21 @@ private Q_SLOTS:
 
     void queueKeepsFirstTouchOrderWithoutDuplicates()
     {
-        ParamHub hub;
+        UpdateQueue queue;
+        QSignalSpy announced(&queue, &UpdateQueue::paramEnqueued);
         for (int i : {5, 3, 5})
-            hub.enqueueParamIndexForUpdate(i);
-        int index = -1;
-        QVERIFY(hub.dequeueParamIndex(index) && index == 5);
-        hub.enqueueParamIndexForUpdate(5); // touched again after being taken: at the end
-        QCOMPARE(drain(hub), QList<int>({3, 5}));
-        index = 42;
-        QVERIFY(!hub.dequeueParamIndex(index) && index == 42);
-        hub.enqueueParamIndexForUpdate(1);
-        hub.clearQueueOfUpdates();
-        QCOMPARE(drain(hub), QList<int>());
+            queue.enqueue(i);
+        QCOMPARE(announced.count(), 3); // a repeated edit still wakes the link
+        QCOMPARE(queue.dequeue(), std::optional<int>(5));
+        queue.enqueue(5); // touched again after being taken: at the end
+        QCOMPARE(drain(queue), QList<int>({3, 5}));
+        QVERIFY(queue.isEmpty() && !queue.dequeue());
+        for (int i : {1, 2})
+            queue.enqueue(i);
+        queue.clear();
+        QCOMPARE(drain(queue), QList<int>());
+        queue.enqueue(2); // a cleared index is taken again
+        QCOMPARE(drain(queue), QList<int>({2}));
     }
 
     // Every change is announced with its source; only the user's is queued, and every
@@ -167,7 +170,7 @@ private Q_SLOTS:
         QCOMPARE(changed.at(2).at(1).value<ChangeSource>(), ChangeSource::File);
         QCOMPARE(enqueued.count(), 2);
         QVERIFY(hub.isQueued(9) && !hub.isQueued(4));
-        QCOMPARE(drain(hub), QList<int>({9}));
+        QCOMPARE(drain(*hub.updateQueue()), QList<int>({9}));
         QVERIFY(!hub.isQueued(9));
     }
 };

@@ -1,6 +1,7 @@
 #include "linkexchange.h"
 #include "mainwindow.h"
 #include "pluginwritingprogress.h"
+#include "sessionfixture.h"
 #include "testsupport.h"
 
 #include <QApplication>
@@ -36,6 +37,7 @@ private Q_SLOTS:
     void outcomes();
     void nothingIsSent();
     void readAllWaitsForThePlugin();
+    void throughTheWindow();
 
 private:
     QString file(const QByteArray& bytes)
@@ -44,10 +46,15 @@ private:
         const bool written = file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
         return written ? file.fileName() : QString();
     }
-    QStringList writePlugin(const QString& path);
-    QProgressBar* progressBar() { return progress()->findChild<QProgressBar*>(); }
-    PluginWritingProgress* progress() { return window->findChild<PluginWritingProgress*>(); }
-    // The folder remembered in the test's own preferences, made afresh by each init().
+    // Writes the file's image, lets the sequence run and returns the session's messages.
+    QStringList writePlugin(const QString& path)
+    {
+        s->session.writePluginFile(path);
+        if (!waitUntil([this] { return s->session.isIdle(); }))
+            s->prompter.messages << QStringLiteral("<still busy>");
+        return s->prompter.messages;
+    }
+    // The folder remembered in the test's own preferences.
     QString lastPluginsDir() const
     {
         return QSettings("Veltrane", "Tonvise").value("lastPluginsDir").toString();
@@ -55,40 +62,24 @@ private:
 
     EmulatedProcessor& emu = EmulatedProcessor::instance();
     QTemporaryDir dir;
-    std::unique_ptr<PrivatePreferences> prefs;
-    std::unique_ptr<MainWindow> window;
-    TickBlocker tickBlocker;
+    std::unique_ptr<HeadlessSession> s;
+    QStringList steps; // the session's progress, as "<phase> <done>/<total>"
 };
 
 void TestPluginWriting::init()
 {
-    window.reset();
+    s.reset();
     freshProcessor();
-    prefs = std::make_unique<PrivatePreferences>();
-    window = std::make_unique<MainWindow>();
-    window->installEventFilter(&tickBlocker);
-}
-
-// Chooses `path` in the file dialog (cancels it when empty), lets the sequence run and
-// returns the texts of the message boxes it showed.
-QStringList TestPluginWriting::writePlugin(const QString& path)
-{
-    QStringList messages;
-    QTimer closer;
-    QObject::connect(&closer, &QTimer::timeout, [&messages] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (box && box->isVisible()) {
-            messages << box->text();
-            box->accept();
-        }
-    });
-    closer.start(5);
-    answerFileDialog(path);
-    window->on_actionWrite_Plugin_triggered();
-    if (!QTest::qWaitFor([this] { return window->automatonState() == 0; }, 20000))
-        messages << QStringLiteral("<still busy>");
-    QTest::qWait(20);
-    return messages;
+    s = std::make_unique<HeadlessSession>();
+    steps.clear();
+    connect(&s->session, &DeviceSession::pluginProgress, this,
+            [this](DeviceSession::PluginPhase phase, int done, int total) {
+                const bool writing = phase == DeviceSession::PluginPhase::Writing;
+                steps << QStringLiteral("%1 %2/%3")
+                             .arg(writing ? "writing" : "verifying")
+                             .arg(done)
+                             .arg(total);
+            });
 }
 
 // Unplugging while writing or verifying is one of the fault matrix's cells.
@@ -123,44 +114,92 @@ void TestPluginWriting::outcomes()
     QFETCH(int, readBacks);
     emu.refusePluginChunks(codes);
     emu.setReadBackStep(message == verifyFailed ? 0 : 58); // 0: answers carry no image bytes
-    QSignalSpy values(progressBar(), &QProgressBar::valueChanged);
+    QSignalSpy finished(&s->session, &DeviceSession::pluginFinished);
     QCOMPARE(writePlugin(file(image(size))), QStringList{message});
+    QCOMPARE(finished.count(), 1);
     QCOMPARE(requestsOf(0x04).size(), chunksSent);
     QCOMPARE(requestsOf(0x03).size(), readBacks); // verification only after a whole pass
+    QCOMPARE(steps.first(), QStringLiteral("writing 0/%1").arg(size));
     if (message == success) {
-        QCOMPARE(values.first().first().toInt(), 11600 / size); // after the first chunk
-        QCOMPARE(emu.pluginImage().left(size), image(size));    // whole words only were accepted
-        QCOMPARE(lastPluginsDir(), dir.path());
+        // After the first chunk accepted, and at the end of the read-back.
+        const QString firstChunk = QStringLiteral("writing %1/%2").arg(qMin(size, 116)).arg(size);
+        QCOMPARE(steps.at(steps.lastIndexOf(QStringLiteral("writing 0/%1").arg(size)) + 1),
+                 firstChunk);
+        QCOMPARE(steps.last(), QStringLiteral("verifying %1/%1").arg(size));
+        QCOMPARE(emu.pluginImage().left(size), image(size)); // whole words only were accepted
     }
 }
 
 void TestPluginWriting::nothingIsSent()
 {
-    // Cancelling the file dialog changes nothing, not even the folder remembered.
-    QSettings("Veltrane", "Tonvise").setValue("lastPluginsDir", "/elsewhere");
-    QCOMPARE(writePlugin(QString()), QStringList());
-    QCOMPARE(lastPluginsDir(), QStringLiteral("/elsewhere"));
-    // An empty file, and one past the signed 32-bit offsets (sparse: nothing is read).
-    const QStringList refused{QStringLiteral("Error: can't start plugin writing.")};
-    QCOMPARE(writePlugin(file(QByteArray())), refused);
+    // A file that cannot be opened is ignored; an empty one, and one past the signed
+    // 32-bit offsets (sparse: nothing is read), are refused.
+    QCOMPARE(writePlugin(dir.filePath(QStringLiteral("missing.bin"))), QStringList());
+    const QString refused = QStringLiteral("Error: can't start plugin writing.");
+    QCOMPARE(writePlugin(file(QByteArray())), QStringList{refused});
     QFile huge(dir.filePath(QStringLiteral("huge.bin")));
     QVERIFY(huge.open(QIODevice::WriteOnly) && huge.resize(qint64(1) << 31));
     huge.close();
-    QCOMPARE(writePlugin(huge.fileName()), refused);
-    QVERIFY(emu.requestLog().isEmpty());
+    QCOMPARE(writePlugin(huge.fileName()), (QStringList{refused, refused}));
+    QVERIFY(emu.requestLog().isEmpty() && steps.isEmpty());
 }
 
 void TestPluginWriting::readAllWaitsForThePlugin()
 {
-    bool pressed = false;
-    connect(progressBar(), &QProgressBar::valueChanged, window.get(), [&] {
-        if (!std::exchange(pressed, true))
-            window->on_actionRead_All_triggered();
+    connect(&s->session, &DeviceSession::pluginProgress, this, [this] {
+        if (steps.size() == 2) // the first chunk is through
+            s->session.readAll();
     });
     QCOMPARE(writePlugin(file(image(1000))), QStringList{success});
-    QTRY_VERIFY(window->automatonState() == 0 && requestsOf(0x01).size() == 165);
+    QVERIFY(waitUntil([this] { return s->session.isIdle() && requestsOf(0x01).size() == 165; }));
     // Nothing of Read All went out before the last read-back.
     QCOMPARE(emu.requestLog().mid(emu.requestLog().size() - 165), requestsOf(0x01));
+}
+
+// The window chooses the file, remembers its folder, shows the progress dialog through
+// both phases and the outcome in a message box.
+void TestPluginWriting::throughTheWindow()
+{
+    PrivatePreferences prefs;
+    MainWindow window;
+    TickBlocker tickBlocker;
+    window.installEventFilter(&tickBlocker);
+    // Cancelling the file dialog changes nothing, not even the folder remembered.
+    QSettings("Veltrane", "Tonvise").setValue("lastPluginsDir", "/elsewhere");
+    answerFileDialog(QString());
+    window.on_actionWrite_Plugin_triggered();
+    QCOMPARE(lastPluginsDir(), QStringLiteral("/elsewhere"));
+
+    auto* progress = window.findChild<PluginWritingProgress*>();
+    QStringList shown; // what the dialog showed at each step of its bar
+    connect(progress->findChild<QProgressBar*>(), &QProgressBar::valueChanged, this,
+            [&](int value) {
+                shown << QStringLiteral("%1 %2%3")
+                             .arg(progress->text())
+                             .arg(value)
+                             .arg(progress->isVisible() ? "" : " hidden");
+            });
+    QStringList messages;
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [&messages] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box && box->isVisible()) {
+            messages << box->text();
+            box->accept();
+        }
+    });
+    closer.start(5);
+    answerFileDialog(file(image(1000)));
+    window.on_actionWrite_Plugin_triggered();
+    QVERIFY(waitUntil([&] { return window.session()->isIdle() && !messages.isEmpty(); }));
+    QCOMPARE(messages, QStringList{success});
+    QVERIFY(!progress->isVisible());
+    QCOMPARE(shown.first(), QStringLiteral("Writing plugin... 11"));
+    QVERIFY(shown.contains(QStringLiteral("Writing plugin... 100")));
+    QVERIFY(shown.contains(QStringLiteral("Verifying plugin... 0")));
+    QCOMPARE(shown.last(), QStringLiteral("Verifying plugin... 100"));
+    QCOMPARE(lastPluginsDir(), dir.path());
+    QCOMPARE(emu.pluginImage().left(1000), image(1000));
 }
 
 QTEST_MAIN(TestPluginWriting)

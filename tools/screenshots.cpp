@@ -99,7 +99,8 @@ int main(int argc, char* argv[])
     // Connected, everything read, and the DAC tab the device asks for added.
     if (!waitFor(
             [&] {
-                return window.isConnected() && window.automatonState() == 0 && tabs->count() == 5;
+                return window.session()->isConnected() && window.session()->isIdle() &&
+                       tabs->count() == 5;
             },
             20000)) {
         std::fprintf(stderr, "the emulated processor did not connect\n");
@@ -141,7 +142,7 @@ int main(int argc, char* argv[])
     enter(bands.at(1), "q", 2);
     enter(bands.at(1), "gain", -5);
     equalizer->hide();
-    waitFor([&] { return window.automatonState() == 0; }, 20000);
+    waitFor([&] { return window.session()->isIdle(); }, 20000);
 
     bool ok = true;
     for (const QString& theme : {QStringLiteral("light"), QStringLiteral("dark")}) {

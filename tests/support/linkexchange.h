@@ -1,12 +1,16 @@
 #pragma once
 
 #include "deviceprotocol.h"
+#include "devicesession.h"
 #include "emulatedprocessor.h"
 #include "firmwaretable.h"
 #include "hidthread.h"
 
-#include <QElapsedTimer>
+#include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QTest>
+#include <QTimer>
+#include <functional>
 
 inline QByteArray hex(const char* digits) // spaces between byte groups are skipped
 {
@@ -40,18 +44,27 @@ inline EmulatedProcessor& freshProcessor()
     return emu;
 }
 
-// Whether a window's automaton is idle, waiting on events for up to 100 ms until it is: not
-// in QTRY's 10 ms sleeps, which would make up most of an exchange. QTRY bounds it.
-template <typename Window> bool automatonIdle(const Window& window)
+// Runs the event loop until `done` holds or the time is up; returns `done()`. Woken by
+// each event, where QTRY_* and qWaitFor sleep 10 ms between looks: an exchange with
+// the emulated processor takes microseconds, so those sleeps would dominate.
+inline bool waitUntil(const std::function<bool()>& done, int timeoutMs = 20000)
 {
-    QElapsedTimer slice;
-    slice.start();
-    while (window.automatonState() != 0 && slice.elapsed() < 100)
+    QTimer wake; // no wait for more events outlasts it
+    wake.start(50);
+    const QDeadlineTimer deadline(timeoutMs);
+    while (!done() && !deadline.hasExpired())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return window.automatonState() == 0;
+    return done();
 }
 
-// Keeps a window's own timer from ticking: the test alone gives the automaton its ticks.
+// Whether a device session is idle, waiting on events for up to 100 ms until it is: not
+// in QTRY's 10 ms sleeps, which would make up most of an exchange. QTRY bounds it.
+inline bool sessionIdle(const DeviceSession& session)
+{
+    return waitUntil([&session] { return session.isIdle(); }, 100);
+}
+
+// Keeps a window's own timer from ticking: the test alone gives the session its ticks.
 class TickBlocker : public QObject
 {
 public:
@@ -60,7 +73,7 @@ public:
         return event->type() == QEvent::Timer && !passing;
     }
     // One whole tick of the window's timer, including what the window does besides the
-    // automaton (the DAC tab).
+    // session's probe (the DAC tab).
     void tick(QObject* window)
     {
         passing = true;

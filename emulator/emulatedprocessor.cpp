@@ -106,6 +106,7 @@ void EmulatedProcessor::resetLocked()
     presetBanks = QVector<QVector<QByteArray>>(4, values);
     plugin.clear();
     pluggedIn = false;
+    openRefused = false;
     ++generation;
     offBusUntil = Clock::time_point();
     latency = std::chrono::microseconds(1000);
@@ -344,10 +345,22 @@ void EmulatedProcessor::clearLogs()
     reportsRead = 0;
 }
 
+void EmulatedProcessor::setOpenRefused(bool refused)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    openRefused = refused;
+}
+
+bool EmulatedProcessor::isListed() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return onBusLocked(Clock::now());
+}
+
 hid_device_* EmulatedProcessor::open()
 {
     std::lock_guard<std::mutex> lock(mutex);
-    if (!onBusLocked(Clock::now()))
+    if (openRefused || !onBusLocked(Clock::now()))
         return nullptr;
     ++handles;
     return new hid_device_{generation};

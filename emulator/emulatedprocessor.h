@@ -46,6 +46,9 @@ public:
     // Leaves the bus: open handles fail from now on and must be reopened.
     void unplug();
     bool isOnBus() const;
+    // Stays listed on the bus but every open fails, as with a device node the user may not
+    // open (no udev rule).
+    void setOpenRefused(bool refused);
     // Time each 64-byte report takes on the bus, in either direction.
     void setLatency(std::chrono::microseconds perReport);
     // How long a reboot or a bootloader start keeps the device off the bus.
@@ -86,7 +89,8 @@ public:
     int bootloaderCount() const;
     void clearLogs();
 
-    // The hidapi side.
+    // The hidapi side. Listed: on the bus, whether or not it may be opened.
+    bool isListed() const;
     hid_device_* open();
     void close(hid_device_* device);
     int write(hid_device_* device, const unsigned char* data, size_t length);
@@ -136,6 +140,7 @@ private:
     QVector<path_tree_item> pathTree;
     QByteArray plugin;
     bool pluggedIn = false;
+    bool openRefused = false;
     Clock::time_point offBusUntil;
     uint64_t generation = 1; // bumped whenever the device leaves the bus
     std::chrono::microseconds latency{1000};

@@ -101,6 +101,9 @@ Q_SIGNALS:
     void pluginProgress(DeviceSession::PluginPhase phase, int done, int total);
     // Plugin writing is over, whatever the outcome; the prompter's message follows.
     void pluginFinished();
+    // The device did not acknowledge the write of `node`, or answered its read during
+    // Read All with no value: the tree may not hold what the device holds.
+    void paramRefused(const Node* node);
 
 private Q_SLOTS:
     void onRequestComplete(QByteArray response);
@@ -128,7 +131,7 @@ private:
     // whether it was a well-formed answer to a read, whatever its status.
     bool takeReadAnswer(Node* node, int index, bool apply);
     bool userChangeWaiting(const Node* node) const;
-    bool checkWriteResponse();
+    bool checkWriteResponse(const Node* node);
     bool checkReadBack();
 
     ParamTree* tree;

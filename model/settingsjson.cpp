@@ -49,6 +49,13 @@ void SettingsLoad::refuseOthers(const Node* node, const QJsonObject& object,
     }
 }
 
+bool parseSettingsFile(const QByteArray& text, QJsonDocument& document)
+{
+    QJsonParseError error{};
+    document = QJsonDocument::fromJson(text, &error);
+    return error.error == QJsonParseError::NoError && document.isObject();
+}
+
 QString settingsPath(const Node* node)
 {
     QStringList names;

@@ -2,6 +2,7 @@
 
 #include "iircoeffs.h"
 
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -25,6 +26,9 @@ struct SettingsLoad
     // Every member of the node's object that is not among `known`.
     void refuseOthers(const Node* node, const QJsonObject& object, const QStringList& known);
 };
+
+// A settings file's text as a document; false unless it is JSON holding an object.
+bool parseSettingsFile(const QByteArray& text, QJsonDocument& document);
 
 // The node's name and its ancestors' below the root, joined by '/'.
 QString settingsPath(const Node* node);

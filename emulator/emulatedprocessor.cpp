@@ -107,6 +107,7 @@ void EmulatedProcessor::resetLocked()
     plugin.clear();
     pluggedIn = false;
     openRefused = false;
+    ignoredWritePaths.clear();
     ++generation;
     offBusUntil = Clock::time_point();
     latency = std::chrono::microseconds(1000);
@@ -345,6 +346,12 @@ void EmulatedProcessor::clearLogs()
     reportsRead = 0;
 }
 
+void EmulatedProcessor::ignoreWritesTo(const QByteArray& path)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    ignoredWritePaths.append(path);
+}
+
 void EmulatedProcessor::setOpenRefused(bool refused)
 {
     std::lock_guard<std::mutex> lock(mutex);
@@ -542,7 +549,8 @@ QByteArray EmulatedProcessor::answerParam(const QByteArray& request)
         return statusOnly(command, StatusWrongSize);
     if (index == presetParam && value != values[index])
         selectPreset(uint8_t(value[0]));
-    values[index] = value;
+    if (!ignoredWritePaths.contains(path))
+        values[index] = value;
     return statusOnly(command, StatusOk);
 }
 

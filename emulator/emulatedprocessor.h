@@ -68,6 +68,8 @@ public:
     void refusePluginChunks(const QList<int>& codes);
     // Answer every parameter request on this path with `status` (0 removes the fault).
     void setPathStatus(const QByteArray& path, int status);
+    // Acknowledge writes on this path but keep the value, as a processor whose write was lost.
+    void ignoreWritesTo(const QByteArray& path);
     // Image bytes per plugin read-back answer (0 answers with none).
     void setReadBackStep(int bytes);
     void setLevelsMoving(bool moving);
@@ -152,6 +154,7 @@ private:
     QMap<int, Fault> faults; // by request number
     QList<int> pluginRefusals;
     QMap<QByteArray, int> pathStatus;
+    QList<QByteArray> ignoredWritePaths;
     int readBackStep = 58;
     bool levelsMoving = true;
     Clock::time_point bootTime;

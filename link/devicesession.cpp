@@ -32,6 +32,11 @@ DeviceSession::DeviceSession(ParamTree* tree, UpdateQueue* queue, SessionPrompte
 // The worker, a child, stops before the object goes: it waits for an exchange under way.
 DeviceSession::~DeviceSession() = default;
 
+bool DeviceSession::openFailed() const
+{
+    return worker->openFailed();
+}
+
 void DeviceSession::tick()
 {
     runAutomaton(TimerTick);

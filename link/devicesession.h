@@ -72,6 +72,8 @@ public:
     bool isIdle() const { return currentState == Idle; }
     bool isConnected() const { return connected; }
     bool readsLevels() const { return readLevels; }
+    // The link could not open the device the last time it tried.
+    bool openFailed() const;
 
 public Q_SLOTS:
     // Called once a second by the front end: probes the link, and polls the levels

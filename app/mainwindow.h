@@ -116,8 +116,8 @@ public Q_SLOTS:
     void onActionRebootTriggered();
     void onActionRunBootloaderTriggered();
     void onActionAboutTriggered(bool checked);
-    void reloadStyle();
-    void reloadStyleblue();
+    void reloadLightStyle();
+    void reloadDarkStyle();
     void onParamTreeDialogFinished();
     void onOutputTitlePressed();
     void changestyle(bool checked);

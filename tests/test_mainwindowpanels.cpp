@@ -464,7 +464,7 @@ private Q_SLOTS:
     void focusFrames()
     {
         QFETCH(bool, dark);
-        dark ? w->reloadStyleblue() : w->reloadStyle();
+        dark ? w->reloadDarkStyle() : w->reloadLightStyle();
         w->resize(1600, 1000); // room for every strip's minimum height
         QList<QWidget*> controls = controlsOf(stripTitled(QStringLiteral("  Output 2  ")));
         for (const char* name : {"Preset", "Save", "Settings", "Outputs", "Master S/PDIF cable"})
@@ -507,7 +507,7 @@ private Q_SLOTS:
         w->getParamTree()->getOutputNode(0)->requestEqualizer();
         for (const bool dark : {false, true}) {
             if (dark)
-                w->reloadStyleblue();
+                w->reloadDarkStyle();
             QCoreApplication::processEvents(); // lays the windows out anew
             for (QWidget* window : QList<QWidget*>{w.get(), crossover, equalizer})
                 QVERIFY2(window->minimumSizeHint().width() <= 1280,

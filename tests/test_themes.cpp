@@ -165,7 +165,7 @@ private Q_SLOTS:
             QCOMPARE(QImage(QString(it.key()).replace(".png", "@2x.png")).size(), it.value() * 2);
         }
         static const QRegularExpression url(QStringLiteral("url\\(\"?([^)\"]*)\"?\\)"));
-        for (const QString sheet : {":/light.qss", ":/blue.qss"}) {
+        for (const QString sheet : {":/light.qss", ":/dark.qss"}) {
             int count = 0;
             for (auto it = url.globalMatch(readSheet(sheet)); it.hasNext(); ++count) {
                 const QString path = it.next().captured(1).trimmed();
@@ -215,7 +215,7 @@ private Q_SLOTS:
         for (const bool dark : {false, true}) {
             collectedWarnings.clear();
             const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
-            window.setStyleSheet(readSheet(dark ? ":/blue.qss" : ":/light.qss"));
+            window.setStyleSheet(readSheet(dark ? ":/dark.qss" : ":/light.qss"));
             window.show();
             const bool exposed = QTest::qWaitForWindowExposed(&window);
             qInstallMessageHandler(previous);
@@ -260,7 +260,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("sheet");
         QTest::newRow("light") << ":/light.qss";
-        QTest::newRow("dark") << ":/blue.qss";
+        QTest::newRow("dark") << ":/dark.qss";
     }
 
     // WCAG AA in each theme's own colours: text at 4.5:1 against what it is drawn on; the

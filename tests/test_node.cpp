@@ -1,4 +1,5 @@
 #include "fixedpoint.h"
+#include "hubqueue.h"
 #include "node.h"
 #include "paramhub.h"
 #include "pathaddress.h"
@@ -33,15 +34,6 @@ int lookup(const char* hexTree, const char* hexPath)
     std::unique_ptr<uint8_t[]> p(new uint8_t[size_t(path.size()) + path.isEmpty()]);
     std::memcpy(p.get(), path.constData(), size_t(path.size()));
     return find_param_index(t.get(), tree.size() / 4, p.get(), path.size());
-}
-
-QList<int> drain(ParamHub& hub)
-{
-    QList<int> out;
-    int index = -1;
-    while (hub.dequeueParamIndex(index))
-        out.append(index);
-    return out;
 }
 
 } // namespace

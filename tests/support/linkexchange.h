@@ -4,14 +4,10 @@
 #include "emulatedprocessor.h"
 #include "firmwaretable.h"
 #include "hidthread.h"
+#include "testsupport.h"
 
 #include <QElapsedTimer>
 #include <QTest>
-
-inline QByteArray hex(const char* digits) // spaces between byte groups are skipped
-{
-    return QByteArray::fromHex(digits);
-}
 
 // The read request of a parameter, by the device's own table.
 inline QByteArray readOf(int paramIndex)

@@ -100,16 +100,16 @@ MainWindow::MainWindow(QWidget* parent)
     tuneComboBoxes();
 
     if (settings.value(themeKey).toString() == darkTheme)
-        reloadStyleblue();
+        reloadDarkStyle();
     else
-        reloadStyle();
+        reloadLightStyle();
 
     auto* lightShortcut = new QShortcut(QKeySequence(Qt::Key_F12), this);
     lightShortcut->setContext(Qt::WindowShortcut);
-    connect(lightShortcut, &QShortcut::activated, this, &MainWindow::reloadStyle);
+    connect(lightShortcut, &QShortcut::activated, this, &MainWindow::reloadLightStyle);
     auto* darkShortcut = new QShortcut(QKeySequence(Qt::Key_F11), this);
     darkShortcut->setContext(Qt::WindowShortcut);
-    connect(darkShortcut, &QShortcut::activated, this, &MainWindow::reloadStyleblue);
+    connect(darkShortcut, &QShortcut::activated, this, &MainWindow::reloadDarkStyle);
 
     startTimer(1000, Qt::CoarseTimer);
 }
@@ -264,19 +264,19 @@ bool MainWindow::applyStyleSheet(const QString& resource)
     return true;
 }
 
-void MainWindow::reloadStyle()
+void MainWindow::reloadLightStyle()
 {
     applyTheme(false);
 }
 
-void MainWindow::reloadStyleblue()
+void MainWindow::reloadDarkStyle()
 {
     applyTheme(true);
 }
 
 bool MainWindow::applyTheme(bool dark)
 {
-    if (!applyStyleSheet(dark ? QStringLiteral(":/blue.qss") : QStringLiteral(":/light.qss")))
+    if (!applyStyleSheet(dark ? QStringLiteral(":/dark.qss") : QStringLiteral(":/light.qss")))
         return false;
     settings.setValue(themeKey, dark ? darkTheme : lightTheme);
     // The tick follows the sheet in use, whichever way it was chosen (menu, F11, F12); set

@@ -51,8 +51,8 @@ public Q_SLOTS:
     void on_actionWrite_Plugin_triggered();
     void on_actionShow_Tree_toggled(bool arg1);
     void onActionAboutTriggered(bool checked);
-    void reloadStyle();
-    void reloadStyleblue();
+    void reloadLightStyle();
+    void reloadDarkStyle();
     void onOutputTitlePressed();
     void changestyle(bool checked);
     void showParamTree();

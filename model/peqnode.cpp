@@ -1,11 +1,8 @@
 #include "peqnode.h"
 
-#include "peqdesign.h"
 #include "segmentid.h"
-#include "settingsjson.h"
 
 #include <cmath>
-#include <cstring>
 
 QString peqTypeText(PEQType type)
 {
@@ -16,39 +13,19 @@ QString peqTypeText(PEQType type)
 }
 
 PEQNode::PEQNode(NodeArgs& args, int number)
-    : Node(args, QStringLiteral("EQ%1").arg(number),
-           make_indexed_path_segment(SegmentId::PeqBand, unsigned(number)), QStringLiteral("peq"))
+    : FilterBlockNode(args, QStringLiteral("EQ%1").arg(number),
+                      make_indexed_path_segment(SegmentId::PeqBand, unsigned(number)),
+                      QStringLiteral("peq"))
 {
     coeffs = calcPEQCoeffs(params);
     registerParam(args);
 }
 
-QByteArray PEQNode::serialize() const
+// A band with a NaN or infinite number could be neither drawn nor saved and loaded.
+bool PEQNode::fitFromDevice(PEQParams& decoded) const
 {
-    peq_repr_t repr;
-    std::memset(&repr, 0, sizeof repr);
-    params.toRepr(repr);
-    coeffs.toRepr(repr);
-    return QByteArray(reinterpret_cast<const char*>(&repr), sizeof repr);
-}
-
-bool PEQNode::deserialize(const QByteArray& data)
-{
-    if (data.size() != int(sizeof(peq_repr_t)))
-        return false;
-    peq_repr_t repr;
-    std::memcpy(&repr, data.constData(), sizeof repr);
-    PEQParams decoded;
-    if (!decoded.fromRepr(repr))
-        return false;
-    // A band with a NaN or infinite number could be neither drawn nor saved and loaded.
-    if (!std::isfinite(decoded.frequency) || !std::isfinite(decoded.q) ||
-        !std::isfinite(decoded.gain))
-        return false;
-    params = decoded;
-    coeffs.fromRepr(repr);
-    announce(ChangeSource::Device);
-    return true;
+    return std::isfinite(decoded.frequency) && std::isfinite(decoded.q) &&
+           std::isfinite(decoded.gain);
 }
 
 void PEQNode::constructJson(QJsonObject& parent) const
@@ -69,15 +46,9 @@ void PEQNode::constructJson(QJsonObject& parent) const
 // refused whole; the device would get a section that is not a filter.
 void PEQNode::readJson(const QJsonObject& parent, SettingsLoad& load)
 {
-    const QJsonValue member = parent.value(name);
-    if (member.isUndefined())
+    QJsonObject object;
+    if (!load.memberObject(parent, this, {"Type", "Freq", "Q", "Gain", "Coeffs"}, object))
         return;
-    if (!member.isObject()) {
-        load.refuse(this);
-        return;
-    }
-    const QJsonObject object = member.toObject();
-    load.refuseOthers(this, object, {"Type", "Freq", "Q", "Gain", "Coeffs"});
     PEQParams loaded;
     QStringList bad;
     if (!peqTypeFromWord(object.value(QStringLiteral("Type")), loaded.type))
@@ -92,20 +63,10 @@ void PEQNode::readJson(const QJsonObject& parent, SettingsLoad& load)
         load.refuse(this, key);
     if (!bad.isEmpty())
         return;
-    const PEQCoeffs designed = calcPEQCoeffs(loaded);
-    if (!isFinite(designed)) {
-        load.refuse(this);
-        return;
-    }
-    params = loaded;
-    coeffs = designed;
-    announce(ChangeSource::File);
-    load.accept(this);
+    takeFromFile(loaded, load);
 }
 
 void PEQNode::setPEQParamsAndCoeffs(PEQParams newParams, PEQCoeffs newCoeffs, ChangeSource source)
 {
-    params = newParams;
-    coeffs = newCoeffs;
-    announce(source);
+    take(newParams, newCoeffs, source);
 }

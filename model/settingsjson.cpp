@@ -3,6 +3,7 @@
 #include "node.h"
 
 #include <QJsonValue>
+#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -47,6 +48,21 @@ void SettingsLoad::refuseOthers(const Node* node, const QJsonObject& object,
         if (!known.contains(it.key()))
             refuse(node, it.key());
     }
+}
+
+bool SettingsLoad::memberObject(const QJsonObject& parent, const Node* node,
+                                const QStringList& known, QJsonObject& object)
+{
+    const QJsonValue member = parent.value(node->name);
+    if (member.isUndefined())
+        return false;
+    if (!member.isObject()) {
+        refuse(node);
+        return false;
+    }
+    object = member.toObject();
+    refuseOthers(node, object, known);
+    return true;
 }
 
 bool parseSettingsFile(const QByteArray& text, QJsonDocument& document)
@@ -95,6 +111,12 @@ bool isFinite(const IIRCoeffs& c)
 {
     return std::isfinite(c.a1) && std::isfinite(c.a2) && std::isfinite(c.b0) &&
            std::isfinite(c.b1) && std::isfinite(c.b2);
+}
+
+bool isFinite(const XoverCoeffs& c)
+{
+    return std::all_of(std::begin(c.sections), std::end(c.sections),
+                       [](const IIRCoeffs& section) { return isFinite(section); });
 }
 
 QString xoverTypeWord(XoverType type)

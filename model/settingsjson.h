@@ -25,6 +25,10 @@ struct SettingsLoad
     void refuse(const Node* node, const QString& member = QString());
     // Every member of the node's object that is not among `known`.
     void refuseOthers(const Node* node, const QJsonObject& object, const QStringList& known);
+    // The node's own member as an object, members outside `known` refused. False when there is
+    // nothing to read: no member, or one that is not an object (refused whole).
+    bool memberObject(const QJsonObject& parent, const Node* node, const QStringList& known,
+                      QJsonObject& object);
 };
 
 // A settings file's text as a document; false unless it is JSON holding an object.
@@ -43,6 +47,7 @@ bool readJsonNumber(const QJsonObject& object, QString key, double min, double m
 bool readJsonNumber(const QJsonObject& object, QString key, double& value);
 
 bool isFinite(const IIRCoeffs& coefficients);
+bool isFinite(const XoverCoeffs& coefficients);
 
 // Type words of the file. Unknown codes are written "NONE"; a word outside the table
 // (compared case-sensitively) is refused, leaving `type` untouched.

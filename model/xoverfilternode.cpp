@@ -1,12 +1,8 @@
 #include "xoverfilternode.h"
 
 #include "segmentid.h"
-#include "settingsjson.h"
-#include "xoverdesign.h"
 
-#include <algorithm>
 #include <cmath>
-#include <cstring>
 
 QString xoverTypeText(XoverType type)
 {
@@ -26,7 +22,7 @@ QString xoverTypeText(XoverType type)
 }
 
 XoverFilterNode::XoverFilterNode(const NodeArgs& args, const QString& name)
-    : Node(
+    : FilterBlockNode(
           args, name,
           make_path_segment(name == QLatin1String("LP") ? SegmentId::LowPass : SegmentId::HighPass),
           QStringLiteral("xover")),
@@ -37,31 +33,14 @@ XoverFilterNode::XoverFilterNode(const NodeArgs& args, const QString& name)
     registerParam(args);
 }
 
-QByteArray XoverFilterNode::serialize() const
+bool XoverFilterNode::fitFromDevice(XoverParams& decoded) const
 {
-    xover_repr_t repr;
-    std::memset(&repr, 0, sizeof repr);
-    params.toRepr(repr);
-    coeffs.toRepr(repr);
-    return QByteArray(reinterpret_cast<const char*>(&repr), sizeof repr);
-}
-
-bool XoverFilterNode::deserialize(const QByteArray& data)
-{
-    if (data.size() != int(sizeof(xover_repr_t)))
-        return false;
-    xover_repr_t repr;
-    std::memcpy(&repr, data.constData(), sizeof repr);
-    XoverParams decoded;
     // A NaN or infinite corner could be neither drawn nor saved and loaded.
-    if (!decoded.fromRepr(repr) || !std::isfinite(decoded.frequency))
+    if (!std::isfinite(decoded.frequency))
         return false;
     // The slot decides the kind of filter, not the device's flag byte: the next design
     // (from a file or the dialog) must not make a low-pass of the high-pass slot.
     decoded.highpass = highPassSlot;
-    params = decoded;
-    coeffs.fromRepr(repr);
-    announce(ChangeSource::Device);
     return true;
 }
 
@@ -82,15 +61,10 @@ void XoverFilterNode::constructJson(QJsonObject& parent) const
 // that designs to sections that are not finite. The slot keeps its own high-pass flag.
 void XoverFilterNode::readJson(const QJsonObject& parent, SettingsLoad& load)
 {
-    const QJsonValue member = parent.value(name);
-    if (member.isUndefined())
+    QJsonObject object;
+    if (!load.memberObject(parent, this, {"Type", "Freq", "Block1", "Block2", "Block3", "Block4"},
+                           object))
         return;
-    if (!member.isObject()) {
-        load.refuse(this);
-        return;
-    }
-    const QJsonObject object = member.toObject();
-    load.refuseOthers(this, object, {"Type", "Freq", "Block1", "Block2", "Block3", "Block4"});
     XoverParams loaded = params;
     const bool typeKnown = xoverTypeFromWord(object.value(QStringLiteral("Type")), loaded.type);
     const bool frequencyRead = readJsonNumber(object, QStringLiteral("Freq"), loaded.frequency);
@@ -100,16 +74,7 @@ void XoverFilterNode::readJson(const QJsonObject& parent, SettingsLoad& load)
         load.refuse(this, QStringLiteral("Freq"));
     if (!typeKnown || !frequencyRead)
         return;
-    const XoverCoeffs designed = calcXoverCoeffs(loaded);
-    if (!std::all_of(std::begin(designed.sections), std::end(designed.sections),
-                     [](const IIRCoeffs& section) { return isFinite(section); })) {
-        load.refuse(this);
-        return;
-    }
-    params = loaded;
-    coeffs = designed;
-    announce(ChangeSource::File);
-    load.accept(this);
+    takeFromFile(loaded, load);
 }
 
 void XoverFilterNode::getXoverParams(XoverParams& out) const
@@ -120,8 +85,7 @@ void XoverFilterNode::getXoverParams(XoverParams& out) const
 void XoverFilterNode::setXoverParamsAndCoeffs(const XoverParams& newParams,
                                               const XoverCoeffs& newCoeffs, ChangeSource source)
 {
-    params = newParams;
-    params.highpass = highPassSlot;
-    coeffs = newCoeffs;
-    announce(source);
+    XoverParams slotted = newParams;
+    slotted.highpass = highPassSlot;
+    take(slotted, newCoeffs, source);
 }

@@ -1,17 +1,17 @@
 #pragma once
 
+#include "filterblocknode.h"
 #include "iircoeffs.h"
-#include "node.h"
+#include "xoverdesign.h"
 
 // One side of an output's crossover: parameters and their four designed sections,
 // sent to the device together as one 86-byte block.
-class XoverFilterNode : public Node
+class XoverFilterNode
+    : public FilterBlockNode<XoverParams, XoverCoeffs, xover_repr_t, calcXoverCoeffs>
 {
 public:
     XoverFilterNode(const NodeArgs& args, const QString& name);
 
-    QByteArray serialize() const override;
-    bool deserialize(const QByteArray& data) override;
     void constructJson(QJsonObject& parent) const override;
     void readJson(const QJsonObject& parent, SettingsLoad& load) override;
 
@@ -20,12 +20,10 @@ public:
     void setXoverParamsAndCoeffs(const XoverParams& params, const XoverCoeffs& coeffs,
                                  ChangeSource source);
 
-    const XoverCoeffs& coefficients() const { return coeffs; }
-
 private:
+    bool fitFromDevice(XoverParams& decoded) const override;
+
     const bool highPassSlot; // "HP"; the parameters' flag always follows it
-    XoverParams params;
-    XoverCoeffs coeffs;
 };
 
 // Text the tree shows for a crossover type code; "None" for unknown codes.

@@ -58,12 +58,6 @@ void writeFile(const QString& path, const QByteArray& data)
     QVERIFY(file.open(QIODevice::WriteOnly) && file.write(data) == data.size());
 }
 
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 // The remembered folder: set to a marker first, it shows whether a dialog changed it.
 QString presetsDir(const QString& marker = QString())
 {
@@ -89,22 +83,6 @@ QList<QWidget*> controlsOf(ChannelControl* strip)
             controls << w;
     }
     return controls;
-}
-
-double luminance(QRgb pixel)
-{
-    const auto linear = [](int channel) {
-        const double c = channel / 255.0;
-        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
-    };
-    return 0.2126 * linear(qRed(pixel)) + 0.7152 * linear(qGreen(pixel)) +
-           0.0722 * linear(qBlue(pixel));
-}
-
-double contrast(QRgb a, QRgb b)
-{
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
 // What focusing a control changed must be a frame around it: closed (the middle half of
@@ -142,7 +120,8 @@ QString focusFrameFault(const QImage& before, const QImage& after)
         if (share(side.from, side.step, side.length) < 0.9)
             return QStringLiteral("open frame");
         const QPoint middle = side.from + side.length / 2 * side.step;
-        const double ratio = contrast(after.pixel(middle), after.pixel(middle + side.outwards));
+        const double ratio =
+            contrastRatio(after.pixel(middle), after.pixel(middle + side.outwards));
         if (ratio < 3.0)
             return QStringLiteral("%1:1 against its surroundings").arg(ratio, 0, 'f', 1);
     }
@@ -464,7 +443,7 @@ private Q_SLOTS:
     void focusFrames()
     {
         QFETCH(bool, dark);
-        dark ? w->reloadStyleblue() : w->reloadStyle();
+        dark ? w->reloadDarkStyle() : w->reloadLightStyle();
         w->resize(1600, 1000); // room for every strip's minimum height
         QList<QWidget*> controls = controlsOf(stripTitled(QStringLiteral("  Output 2  ")));
         for (const char* name : {"Preset", "Save", "Settings", "Outputs", "Master S/PDIF cable"})
@@ -507,7 +486,7 @@ private Q_SLOTS:
         w->getParamTree()->getOutputNode(0)->requestEqualizer();
         for (const bool dark : {false, true}) {
             if (dark)
-                w->reloadStyleblue();
+                w->reloadDarkStyle();
             QCoreApplication::processEvents(); // lays the windows out anew
             for (QWidget* window : QList<QWidget*>{w.get(), crossover, equalizer})
                 QVERIFY2(window->minimumSizeHint().width() <= 1280,
@@ -753,12 +732,7 @@ private Q_SLOTS:
             {"RC Screen", "Rotated"},
             {"Analog Output 3", QJsonObject{{"Subwoofer Channel", true}, {"Delay", 2.5}}}};
         writeFile(path, QJsonDocument(unwritten).toJson());
-        emu.clearLogs();
-        QString message;
-        answerFileDialog(path);
-        answerMessageBox(&message);
-        click("loadButton");
-        QTRY_VERIFY(w->session()->isIdle() && !message.isEmpty());
+        const QString message = loadWithMessage(path);
         QStringList lines = message.split(QLatin1Char('\n'));
         QCOMPARE(lines.takeFirst(), QStringLiteral("Error: can't load settings."));
         std::sort(lines.begin(), lines.end());
@@ -812,12 +786,7 @@ private Q_SLOTS:
         root.insert("Analog Output 2", output);
         writeFile(path, QJsonDocument(root).toJson());
 
-        emu.clearLogs();
-        QString message;
-        answerFileDialog(path);
-        answerMessageBox(&message);
-        click("loadButton");
-        QTRY_VERIFY(w->session()->isIdle() && !message.isEmpty());
+        const QString message = loadWithMessage(path);
         QCOMPARE(message, QStringLiteral("Error: can't load settings.\nAnalog Output 2/Volume"));
         QCOMPARE(emu.value(eqIndex).toHex(), loudBand.toHex());
         QCOMPARE(emu.value(sabreFilter), hex("09"));
@@ -839,12 +808,7 @@ private Q_SLOTS:
     {
         const QString path = dir.filePath(QStringLiteral("broken.json"));
         writeFile(path, "{\"Analog Output 1\": {\"Volume\": -5,");
-        emu.clearLogs();
-        QString message;
-        answerFileDialog(path);
-        answerMessageBox(&message);
-        click("loadButton");
-        QTRY_COMPARE(message, QStringLiteral("Error: can't load settings."));
+        QCOMPARE(loadWithMessage(path), QStringLiteral("Error: can't load settings."));
 
         // Cancelling either dialog changes nothing, the remembered folder included.
         for (const char* button : {"saveButton", "loadButton"}) {
@@ -892,6 +856,19 @@ private:
         return nullptr;
     }
     void click(const char* button) { w->findChild<QPushButton*>(button)->click(); }
+    // Loads the file through the Load button, from a clean request log; the message the window
+    // shows, once it is idle again (marked when it did not settle in time).
+    QString loadWithMessage(const QString& path)
+    {
+        emu.clearLogs();
+        QString message;
+        answerFileDialog(path);
+        answerMessageBox(&message);
+        click("loadButton");
+        const bool settled =
+            QTest::qWaitFor([&] { return w->session()->isIdle() && !message.isEmpty(); });
+        return settled ? message : QStringLiteral("<not settled> ") + message;
+    }
     EmulatedProcessor& emu = EmulatedProcessor::instance();
     std::unique_ptr<PrivatePreferences> prefs;
     std::unique_ptr<MainWindow> w;

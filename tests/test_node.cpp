@@ -1,4 +1,5 @@
 #include "fixedpoint.h"
+#include "hubqueue.h"
 #include "node.h"
 #include "paramhub.h"
 #include "pathaddress.h"
@@ -34,14 +35,6 @@ int lookup(const char* hexTree, const char* hexPath)
     std::unique_ptr<uint8_t[]> p(new uint8_t[size_t(path.size()) + path.isEmpty()]);
     std::memcpy(p.get(), path.constData(), size_t(path.size()));
     return find_param_index(t.get(), tree.size() / 4, p.get(), path.size());
-}
-
-QList<int> drain(UpdateQueue& queue)
-{
-    QList<int> out;
-    while (const std::optional<int> index = queue.dequeue())
-        out.append(*index);
-    return out;
 }
 
 } // namespace

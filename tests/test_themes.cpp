@@ -17,8 +17,7 @@ namespace {
 
 QString readSheet(const QString& resource)
 {
-    QFile file(resource);
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
+    return QString::fromUtf8(readFile(resource));
 }
 
 // The artwork the sheets and the form refer to, at the sizes they are drawn for.
@@ -127,20 +126,6 @@ QColor over(const QColor& colour, const QColor& behind)
                             colour.blueF() * a + behind.blueF() * (1 - a));
 }
 
-// WCAG 2 contrast ratio, from 1:1 to 21:1.
-double contrast(const QColor& a, const QColor& b)
-{
-    const auto luminance = [](const QColor& c) {
-        const auto channel = [](double v) {
-            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
-        };
-        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
-               0.0722 * channel(c.blueF());
-    };
-    const double la = luminance(a), lb = luminance(b);
-    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
-}
-
 // Stylesheet parse errors only show up as warnings: collect them while a sheet is applied.
 QStringList collectedWarnings;
 void collectWarnings(QtMsgType type, const QMessageLogContext&, const QString& message)
@@ -165,7 +150,7 @@ private Q_SLOTS:
             QCOMPARE(QImage(QString(it.key()).replace(".png", "@2x.png")).size(), it.value() * 2);
         }
         static const QRegularExpression url(QStringLiteral("url\\(\"?([^)\"]*)\"?\\)"));
-        for (const QString sheet : {":/light.qss", ":/blue.qss"}) {
+        for (const QString sheet : {":/light.qss", ":/dark.qss"}) {
             int count = 0;
             for (auto it = url.globalMatch(readSheet(sheet)); it.hasNext(); ++count) {
                 const QString path = it.next().captured(1).trimmed();
@@ -215,7 +200,7 @@ private Q_SLOTS:
         for (const bool dark : {false, true}) {
             collectedWarnings.clear();
             const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
-            window.setStyleSheet(readSheet(dark ? ":/blue.qss" : ":/light.qss"));
+            window.setStyleSheet(readSheet(dark ? ":/dark.qss" : ":/light.qss"));
             window.show();
             const bool exposed = QTest::qWaitForWindowExposed(&window);
             qInstallMessageHandler(previous);
@@ -260,7 +245,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("sheet");
         QTest::newRow("light") << ":/light.qss";
-        QTest::newRow("dark") << ":/blue.qss";
+        QTest::newRow("dark") << ":/dark.qss";
     }
 
     // WCAG AA in each theme's own colours: text at 4.5:1 against what it is drawn on; the
@@ -279,7 +264,7 @@ private Q_SLOTS:
         // A see-through background shows the window, or `behind`, through it.
         const auto check = [&failures](const QString& what, const QColor& front, const QColor& back,
                                        double least) {
-            const double ratio = contrast(over(front, back), back);
+            const double ratio = contrastRatio(over(front, back), back);
             if (!front.isValid() || !back.isValid() || ratio < least)
                 failures << QStringLiteral("%1: %2 on %3, %4:1")
                                 .arg(what, front.name(QColor::HexArgb), back.name())
@@ -334,8 +319,9 @@ private Q_SLOTS:
                 for (const QString part : {"groove", "add-page", "sub-page"}) {
                     const QColor back = backgroundOf("QSlider::" + part + orientation, window);
                     check(handle + " on " + part,
-                          contrast(fill, back) >= contrast(outline, back) ? fill : outline, back,
-                          3.0);
+                          contrastRatio(fill, back) >= contrastRatio(outline, back) ? fill
+                                                                                    : outline,
+                          back, 3.0);
                 }
             }
 

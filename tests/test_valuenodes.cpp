@@ -9,6 +9,7 @@
 #include "devicenodes.h"
 #include "doublespinboxnode.h"
 #include "firmwareversionnode.h"
+#include "hubqueue.h"
 #include "labelnode.h"
 #include "levelnode.h"
 #include "outputnode.h"
@@ -19,6 +20,7 @@
 #include "peqnode.h"
 #include "peqsnode.h"
 #include "settingsjson.h"
+#include "testsupport.h"
 #include "volumeslider.h"
 #include "xoverfilternode.h"
 #include "xovernode.h"
@@ -58,14 +60,6 @@ struct Fixture
         ParamBinding::bind(node, widget);
         return widget;
     }
-    QList<int> drain()
-    {
-        QList<int> indices;
-        int index;
-        while (hub.dequeueParamIndex(index))
-            indices << index;
-        return indices;
-    }
 };
 
 QStringList rowTexts(QTreeWidgetItem* item)
@@ -74,11 +68,6 @@ QStringList rowTexts(QTreeWidgetItem* item)
     for (int i = 0; i < item->childCount(); ++i)
         texts << item->child(i)->text(0) + QLatin1Char('=') + item->child(i)->text(1);
     return texts;
-}
-
-QByteArray hex(const char* h)
-{
-    return QByteArray::fromHex(h);
 }
 
 // The node's own member of a settings file, as the node takes it.
@@ -129,9 +118,9 @@ private Q_SLOTS:
         QVERIFY(refuses(label, QByteArray(63, '\0')) && refuses(label, QByteArray(68, 'A')));
         // Labels from the device are announced, not written back; a rename is written once.
         QCOMPARE(announced.size(), 3);
-        QVERIFY(f.drain().isEmpty());
+        QVERIFY(drain(f.hub).isEmpty());
         label->setText(QStringLiteral("Tweeter L"), ChangeSource::User);
-        QCOMPARE(f.drain(), QList<int>({label->paramIndex}));
+        QCOMPARE(drain(f.hub), QList<int>({label->paramIndex}));
         QCOMPARE(announced.last(), QVariantList({2, QStringLiteral("Tweeter L")}));
     }
 
@@ -152,10 +141,10 @@ private Q_SLOTS:
         QVERIFY(refusesMember(mute, 0) && own->isChecked());
         QCOMPARE(readMember(mute, false).loaded, QList<Node*>({mute}));
         QVERIFY(!button.isChecked() && !box.isChecked());
-        QVERIFY(f.drain().isEmpty());
+        QVERIFY(drain(f.hub).isEmpty());
 
         button.click();
-        QCOMPARE(f.drain(), QList<int>({mute->paramIndex}));
+        QCOMPARE(drain(f.hub), QList<int>({mute->paramIndex}));
         QVERIFY(own->isChecked() && box.isChecked());
     }
 
@@ -195,11 +184,11 @@ private Q_SLOTS:
         QCOMPARE(volume->value(), -0.1); // still rounds away from zero
         QCOMPARE(readMember(volume, 3.0005).loaded, QList<Node*>({volume}));
         QCOMPARE(volume->value(), 3.0);
-        QVERIFY(f.drain().isEmpty());
+        QVERIFY(drain(f.hub).isEmpty());
 
         // A user edit is one write, and every mirror follows.
         sb.setValueWithSignals(-3.0);
-        QCOMPARE(f.drain(), QList<int>({volume->paramIndex}));
+        QCOMPARE(drain(f.hub), QList<int>({volume->paramIndex}));
         QCOMPARE(own->value(), -3.0);
         QVERIFY(std::abs(vs.getValue() + 3.0) < 0.1);
     }
@@ -243,9 +232,9 @@ private Q_SLOTS:
         QVERIFY(source->serialize() == hex("ff") && second.currentText() == own->currentText());
         readMember(source, "Analog");
         QCOMPARE(second.currentIndex(), 2);
-        QVERIFY(f.drain().isEmpty());
+        QVERIFY(drain(f.hub).isEmpty());
         second.setCurrentIndex(1);
-        QCOMPARE(f.drain(), QList<int>({source->paramIndex}));
+        QCOMPARE(drain(f.hub), QList<int>({source->paramIndex}));
         QCOMPARE(source->serialize(), hex("01"));
     }
 
@@ -283,7 +272,7 @@ private Q_SLOTS:
             QCOMPARE(bar->text(), QLatin1String(text));
         }
         QVERIFY(!level->deserialize(hex("0000")));
-        QVERIFY(f.drain().isEmpty());
+        QVERIFY(drain(f.hub).isEmpty());
     }
 
     // The parameter tree view: a row per node, editors that are views like any other,

@@ -147,9 +147,9 @@ int main(int argc, char* argv[])
     bool ok = true;
     for (const QString& theme : {QStringLiteral("light"), QStringLiteral("dark")}) {
         if (theme == QLatin1String("dark"))
-            window.reloadStyleblue();
+            window.reloadDarkStyle();
         else
-            window.reloadStyle();
+            window.reloadLightStyle();
         for (int i = 0; i < tabs->count(); ++i) {
             tabs->setCurrentIndex(i);
             settle();

@@ -5,17 +5,13 @@
 #include "emulatedprocessor.h"
 #include "firmwaretable.h"
 #include "hidthread.h"
+#include "testsupport.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QTest>
 #include <QTimer>
 #include <functional>
-
-inline QByteArray hex(const char* digits) // spaces between byte groups are skipped
-{
-    return QByteArray::fromHex(digits);
-}
 
 // The read request of a parameter, by the device's own table.
 inline QByteArray readOf(int paramIndex)

@@ -3,12 +3,16 @@
 #include "resourceinit.h"
 
 #include <QApplication>
+#include <QColor>
 #include <QDeadlineTimer>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QSettings>
 #include <QTimer>
+#include <algorithm>
+#include <cmath>
 
 PrivatePreferences::PrivatePreferences()
 {
@@ -17,6 +21,25 @@ PrivatePreferences::PrivatePreferences()
 }
 
 PrivatePreferences::~PrivatePreferences() = default;
+
+QByteArray readFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+double contrastRatio(const QColor& a, const QColor& b)
+{
+    const auto luminance = [](const QColor& c) {
+        const auto channel = [](double v) {
+            return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+        };
+        return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) +
+               0.0722 * channel(c.blueF());
+    };
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
 
 void initTestResources()
 {

@@ -1,8 +1,12 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QTemporaryDir>
 #include <functional>
+
+class QColor;
+class QWidget;
 
 // Points QSettings at a fresh temporary directory for as long as it lives, so
 // tests never read or write the user's own preferences.
@@ -16,6 +20,18 @@ public:
 private:
     QTemporaryDir dir;
 };
+
+// Bytes from hex digits; spaces between byte groups are skipped.
+inline QByteArray hex(const char* digits)
+{
+    return QByteArray::fromHex(digits);
+}
+
+// A file's bytes (a resource's too); empty when it cannot be read.
+QByteArray readFile(const QString& path);
+
+// WCAG 2 contrast ratio, from 1:1 to 21:1.
+double contrastRatio(const QColor& a, const QColor& b);
 
 // Registers the compiled-in resources (stylesheets, images, font).
 void initTestResources();

@@ -3,6 +3,7 @@
 #include "aboutdialog.h"
 #include "crossoverdialog.h"
 #include "dacmodelnode.h"
+#include "deviceaccess.h"
 #include "devicenodes.h"
 #include "equalizerdialog.h"
 #include "firmwareversionnode.h"
@@ -126,6 +127,16 @@ void MainWindow::timerEvent(QTimerEvent*)
 {
     deviceSession->tick();
     updateDacTab();
+    updateAccessHint();
+}
+
+// A processor that is plugged in but may not be opened looks like an absent one: say
+// why, and how to fix it. Listing is cheap, and only done while the open fails.
+void MainWindow::updateAccessHint()
+{
+    const bool refused =
+        !deviceSession->isConnected() && deviceSession->openFailed() && deviceListed();
+    ui->connectButton->setToolTip(refused ? deviceRefusedMessage() : QString());
 }
 
 void MainWindow::updateDacTab()

@@ -66,6 +66,7 @@ private:
     void updateConnectionIndicator(bool connected);
     void showPluginProgress(DeviceSession::PluginPhase phase, int done, int total);
     bool applyTheme(bool dark);
+    void updateAccessHint();
     void updateDacTab();
     void buildPanels();
     void tuneComboBoxes();

@@ -261,11 +261,9 @@ void MainWindow::on_saveButton_clicked()
     if (!fileName.endsWith(QLatin1String(".json"), Qt::CaseInsensitive))
         fileName += QLatin1String(".json");
 
-    QJsonDocument document;
-    paramTree->constructJsonDocument(document);
     // The previous file stays whole until the new one is complete.
     // A short write (disk full, file size limit) counts as a failure too.
-    const QByteArray text = document.toJson(QJsonDocument::Indented);
+    const QByteArray text = paramTree->settingsFileText();
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
         showMessage(QStringLiteral("Error: can't save settings."));
@@ -281,12 +279,9 @@ void MainWindow::on_loadButton_clicked()
     saveFileDir(lastPresetsDirKey, fileName);
 
     QFile file(fileName);
-    QJsonParseError error{};
     QJsonDocument document;
-    if (file.open(QIODevice::ReadOnly))
-        document = QJsonDocument::fromJson(file.readAll(), &error);
     const QString failure = QStringLiteral("Error: can't load settings.");
-    if (!file.isOpen() || error.error != QJsonParseError::NoError || !document.isObject()) {
+    if (!file.open(QIODevice::ReadOnly) || !parseSettingsFile(file.readAll(), document)) {
         showMessage(failure);
         return;
     }

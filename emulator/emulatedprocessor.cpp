@@ -106,6 +106,8 @@ void EmulatedProcessor::resetLocked()
     presetBanks = QVector<QVector<QByteArray>>(4, values);
     plugin.clear();
     pluggedIn = false;
+    openRefused = false;
+    ignoredWritePaths.clear();
     ++generation;
     offBusUntil = Clock::time_point();
     latency = std::chrono::microseconds(1000);
@@ -344,10 +346,28 @@ void EmulatedProcessor::clearLogs()
     reportsRead = 0;
 }
 
+void EmulatedProcessor::ignoreWritesTo(const QByteArray& path)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    ignoredWritePaths.append(path);
+}
+
+void EmulatedProcessor::setOpenRefused(bool refused)
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    openRefused = refused;
+}
+
+bool EmulatedProcessor::isListed() const
+{
+    std::lock_guard<std::mutex> lock(mutex);
+    return onBusLocked(Clock::now());
+}
+
 hid_device_* EmulatedProcessor::open()
 {
     std::lock_guard<std::mutex> lock(mutex);
-    if (!onBusLocked(Clock::now()))
+    if (openRefused || !onBusLocked(Clock::now()))
         return nullptr;
     ++handles;
     return new hid_device_{generation};
@@ -529,7 +549,8 @@ QByteArray EmulatedProcessor::answerParam(const QByteArray& request)
         return statusOnly(command, StatusWrongSize);
     if (index == presetParam && value != values[index])
         selectPreset(uint8_t(value[0]));
-    values[index] = value;
+    if (!ignoredWritePaths.contains(path))
+        values[index] = value;
     return statusOnly(command, StatusOk);
 }
 

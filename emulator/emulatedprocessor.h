@@ -46,6 +46,9 @@ public:
     // Leaves the bus: open handles fail from now on and must be reopened.
     void unplug();
     bool isOnBus() const;
+    // Stays listed on the bus but every open fails, as with a device node the user may not
+    // open (no udev rule).
+    void setOpenRefused(bool refused);
     // Time each 64-byte report takes on the bus, in either direction.
     void setLatency(std::chrono::microseconds perReport);
     // How long a reboot or a bootloader start keeps the device off the bus.
@@ -65,6 +68,8 @@ public:
     void refusePluginChunks(const QList<int>& codes);
     // Answer every parameter request on this path with `status` (0 removes the fault).
     void setPathStatus(const QByteArray& path, int status);
+    // Acknowledge writes on this path but keep the value, as a processor whose write was lost.
+    void ignoreWritesTo(const QByteArray& path);
     // Image bytes per plugin read-back answer (0 answers with none).
     void setReadBackStep(int bytes);
     void setLevelsMoving(bool moving);
@@ -86,7 +91,8 @@ public:
     int bootloaderCount() const;
     void clearLogs();
 
-    // The hidapi side.
+    // The hidapi side. Listed: on the bus, whether or not it may be opened.
+    bool isListed() const;
     hid_device_* open();
     void close(hid_device_* device);
     int write(hid_device_* device, const unsigned char* data, size_t length);
@@ -136,6 +142,7 @@ private:
     QVector<path_tree_item> pathTree;
     QByteArray plugin;
     bool pluggedIn = false;
+    bool openRefused = false;
     Clock::time_point offBusUntil;
     uint64_t generation = 1; // bumped whenever the device leaves the bus
     std::chrono::microseconds latency{1000};
@@ -147,6 +154,7 @@ private:
     QMap<int, Fault> faults; // by request number
     QList<int> pluginRefusals;
     QMap<QByteArray, int> pathStatus;
+    QList<QByteArray> ignoredWritePaths;
     int readBackStep = 58;
     bool levelsMoving = true;
     Clock::time_point bootTime;

@@ -2,6 +2,8 @@
 
 #include <hidapi.h>
 
+#include <cstdlib>
+
 // The hidapi functions the tool calls, answered by the emulated processor.
 extern "C" {
 
@@ -21,6 +23,28 @@ hid_device* HID_API_EXPORT hid_open(unsigned short vendorId, unsigned short prod
     if (vendorId != 0x0483 || productId != 0x5750 || serialNumber)
         return nullptr;
     return EmulatedProcessor::instance().open();
+}
+
+// Lists the processor while it is on the bus, also when it refuses to be opened.
+struct hid_device_info HID_API_EXPORT* hid_enumerate(unsigned short vendorId,
+                                                     unsigned short productId)
+{
+    if ((vendorId != 0 && vendorId != 0x0483) || (productId != 0 && productId != 0x5750) ||
+        !EmulatedProcessor::instance().isListed())
+        return nullptr;
+    auto* info = static_cast<hid_device_info*>(calloc(1, sizeof(hid_device_info)));
+    info->vendor_id = 0x0483;
+    info->product_id = 0x5750;
+    return info;
+}
+
+void HID_API_EXPORT hid_free_enumeration(struct hid_device_info* devices)
+{
+    while (devices) {
+        hid_device_info* next = devices->next;
+        free(devices);
+        devices = next;
+    }
 }
 
 void HID_API_EXPORT hid_close(hid_device* device)

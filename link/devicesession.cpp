@@ -32,6 +32,11 @@ DeviceSession::DeviceSession(ParamTree* tree, UpdateQueue* queue, SessionPrompte
 // The worker, a child, stops before the object goes: it waits for an exchange under way.
 DeviceSession::~DeviceSession() = default;
 
+bool DeviceSession::openFailed() const
+{
+    return worker->openFailed();
+}
+
 void DeviceSession::tick()
 {
     runAutomaton(TimerTick);
@@ -184,7 +189,7 @@ bool DeviceSession::completeRequest()
 {
     switch (currentState) {
     case UpdatingParam:
-        checkWriteResponse();
+        checkWriteResponse(tree->getParamNode(ParamTree::All, paramIndex));
         if (sendNextUpdate())
             return true;
         break;
@@ -210,7 +215,7 @@ bool DeviceSession::completeRequest()
         break;
     }
     case WritingAll:
-        checkWriteResponse();
+        checkWriteResponse(writeAllNodes.value(paramIndex));
         ++paramIndex;
         if (sendNextOfWriteAll())
             return true;
@@ -222,7 +227,9 @@ bool DeviceSession::completeRequest()
         // widgets takes a good part of an exchange, and the link would stand idle meanwhile.
         const int answered = paramIndex++;
         const bool more = sendRead(tree->getParamNode(ParamTree::All, paramIndex));
-        takeReadAnswer(tree->getParamNode(ParamTree::All, answered), answered, true);
+        Node* node = tree->getParamNode(ParamTree::All, answered);
+        if (!takeReadAnswer(node, answered, true))
+            Q_EMIT paramRefused(node);
         if (more)
             return true;
         // Edits made meanwhile are still queued, and so is their ParamEnqueued: they are
@@ -237,7 +244,7 @@ bool DeviceSession::completeRequest()
         return continuePluginVerification();
     case WritingPreset:
         currentState = Idle;
-        if (checkWriteResponse()) {
+        if (checkWriteResponse(tree->getPresetNode())) {
             startReadAll();
             return currentState != Idle;
         }
@@ -392,6 +399,8 @@ bool DeviceSession::takeReadAnswer(Node* node, int index, bool apply)
         return false;
     if (!r.ok) {
         qCWarning(lcLink) << "Read param" << index << "refused with status" << r.status;
+        if (apply && node && currentState == ReadingAll)
+            Q_EMIT paramRefused(node);
         return true;
     }
     if (!apply || !node)
@@ -420,10 +429,11 @@ bool DeviceSession::userChangeWaiting(const Node* node) const
     return queue->contains(node->paramIndex);
 }
 
-bool DeviceSession::checkWriteResponse()
+bool DeviceSession::checkWriteResponse(const Node* node)
 {
     if (DeviceProtocol::checkWriteParamResponse(lastResponse))
         return true;
+    Q_EMIT paramRefused(node);
     qCWarning(lcLink) << "Write param not acknowledged:" << lastResponse.toHex(' ');
     return false;
 }

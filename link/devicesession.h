@@ -72,6 +72,8 @@ public:
     bool isIdle() const { return currentState == Idle; }
     bool isConnected() const { return connected; }
     bool readsLevels() const { return readLevels; }
+    // The link could not open the device the last time it tried.
+    bool openFailed() const;
 
 public Q_SLOTS:
     // Called once a second by the front end: probes the link, and polls the levels
@@ -101,6 +103,9 @@ Q_SIGNALS:
     void pluginProgress(DeviceSession::PluginPhase phase, int done, int total);
     // Plugin writing is over, whatever the outcome; the prompter's message follows.
     void pluginFinished();
+    // The device did not acknowledge the write of `node`, or answered its read during
+    // Read All with no value: the tree may not hold what the device holds.
+    void paramRefused(const Node* node);
 
 private Q_SLOTS:
     void onRequestComplete(QByteArray response);
@@ -128,7 +133,7 @@ private:
     // whether it was a well-formed answer to a read, whatever its status.
     bool takeReadAnswer(Node* node, int index, bool apply);
     bool userChangeWaiting(const Node* node) const;
-    bool checkWriteResponse();
+    bool checkWriteResponse(const Node* node);
     bool checkReadBack();
 
     ParamTree* tree;

@@ -75,6 +75,7 @@ HIDThread::Attempt HIDThread::attempt(const QByteArray& frameWithCrc, ResponseAs
     assembler.clear();
     if (!device) {
         device = hid_open(vendorId, productId, nullptr);
+        lastOpenFailed = device == nullptr;
         if (!device)
             return Attempt::Failed;
     }

@@ -27,6 +27,8 @@ public:
     ~HIDThread() override;
 
     void makeRequest(QByteArray request);
+    // Whether the last attempt to open the device failed; any thread.
+    bool openFailed() const { return lastOpenFailed; }
 
 Q_SIGNALS:
     void requestComplete(QByteArray response);
@@ -55,6 +57,7 @@ private:
     bool requestPending = false;
     // Set under the mutex by the destructor; read by the worker between steps.
     std::atomic_bool stop{false};
+    std::atomic_bool lastOpenFailed{false};
 
     hid_device_* device = nullptr; // worker thread only
 };

@@ -154,6 +154,13 @@ void ParamTree::constructJsonDocument(QJsonDocument& document)
     document.setObject(object);
 }
 
+QByteArray ParamTree::settingsFileText()
+{
+    QJsonDocument document;
+    constructJsonDocument(document);
+    return document.toJson(QJsonDocument::Indented);
+}
+
 SettingsLoad ParamTree::readJsonDocument(QJsonDocument& document)
 {
     SettingsLoad load;

@@ -58,6 +58,8 @@ public:
     bool verifyPathTree(const QVector<path_tree_item>& otherTree);
 
     void constructJsonDocument(QJsonDocument& document);
+    // The settings file of the tree's values, byte for byte as every front end saves it.
+    QByteArray settingsFileText();
     // Applies the members a saved file holds; every other member is refused. A document
     // that is not an object changes nothing.
     SettingsLoad readJsonDocument(QJsonDocument& document);

@@ -65,6 +65,13 @@ bool SettingsLoad::memberObject(const QJsonObject& parent, const Node* node,
     return true;
 }
 
+bool parseSettingsFile(const QByteArray& text, QJsonDocument& document)
+{
+    QJsonParseError error{};
+    document = QJsonDocument::fromJson(text, &error);
+    return error.error == QJsonParseError::NoError && document.isObject();
+}
+
 QString settingsPath(const Node* node)
 {
     QStringList names;

@@ -2,6 +2,7 @@
 
 #include "iircoeffs.h"
 
+#include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
 #include <QString>
@@ -29,6 +30,9 @@ struct SettingsLoad
     bool memberObject(const QJsonObject& parent, const Node* node, const QStringList& known,
                       QJsonObject& object);
 };
+
+// A settings file's text as a document; false unless it is JSON holding an object.
+bool parseSettingsFile(const QByteArray& text, QJsonDocument& document);
 
 // The node's name and its ancestors' below the root, joined by '/'.
 QString settingsPath(const Node* node);

@@ -21,11 +21,12 @@ deb=$(ls "$out"/*.deb)
 dpkg-deb -c "$deb" >"$out/listing"
 awk '{ print $6 }' "$out/listing" >"$out/paths"
 grep -q '^-rwxr-xr-x .* \./usr/bin/tonvise$' "$out/listing" || fail "no executable tonvise"
+grep -q '^-rwxr-xr-x .* \./usr/bin/tonvise-cli$' "$out/listing" || fail "no executable tonvise-cli"
 grep -qx "./usr/share/icons/hicolor/256x256/apps/$id.png" "$out/paths" || fail "no 256 px icon"
 grep -qx "./usr/share/icons/hicolor/scalable/apps/$id.svg" "$out/paths" || fail "no svg icon"
 dpkg-deb -x "$deb" "$out/root"
 for file in 70-tonvise.rules:lib/udev/rules.d "$id.desktop:share/applications" \
-    "$id.metainfo.xml:share/metainfo"; do
+    "$id.metainfo.xml:share/metainfo" tonvise-cli.1:share/man/man1; do
     cmp "$dir/${file%%:*}" "$out/root/usr/${file#*:}/${file%%:*}" || fail "${file%%:*} differs"
 done
 stray=$(awk '!/\/$/ && (!/^\.\/usr\// || /test_|tonvise-demo|\/usr\/local\/|\.a$|\.h$/)' "$out/paths")

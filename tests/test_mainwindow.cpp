@@ -179,6 +179,24 @@ private Q_SLOTS:
             QCOMPARE(titles(), step.tabs);
             QTRY_VERIFY(sessionIdle(*session));
         }
+        QCOMPARE(indicator->toolTip(), QString());
+
+        // Plugged in but not to be opened (no udev rule): the indicator says how to fix it.
+        emu.unplug();
+        emu.plugIn();
+        emu.setOpenRefused(true);
+        ticks.tick(&w);
+        QTRY_VERIFY(sessionIdle(*session) && !session->isConnected());
+        ticks.tick(&w);
+        QVERIFY2(indicator->toolTip().contains("70-tonvise.rules"),
+                 qPrintable(indicator->toolTip()));
+        QTRY_VERIFY(sessionIdle(*session));
+        emu.setOpenRefused(false);
+        ticks.tick(&w);
+        QTRY_VERIFY_WITH_TIMEOUT(sessionIdle(*session) && session->isConnected(), 10000);
+        ticks.tick(&w);
+        QCOMPARE(indicator->toolTip(), QString());
+        QTRY_VERIFY(sessionIdle(*session));
     }
 };
 

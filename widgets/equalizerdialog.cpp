@@ -101,10 +101,13 @@ EqualizerDialog::EqualizerDialog(QWidget* parent)
     auto* importButton =
         ui->buttonBox->addButton(QStringLiteral("Import…"), QDialogButtonBox::ActionRole);
     importButton->setObjectName(QStringLiteral("importButton"));
+    // Return in a band's field finishes that edit; it must not open a file dialog.
+    importButton->setAutoDefault(false);
     connect(importButton, &QPushButton::clicked, this, &EqualizerDialog::chooseImportFile);
     auto* exportButton =
         ui->buttonBox->addButton(QStringLiteral("Export…"), QDialogButtonBox::ActionRole);
     exportButton->setObjectName(QStringLiteral("exportButton"));
+    exportButton->setAutoDefault(false);
     connect(exportButton, &QPushButton::clicked, this, &EqualizerDialog::chooseExportFile);
 }
 

@@ -1,5 +1,4 @@
 #include "filtertext.h"
-#include "peqdesign.h"
 
 #include <QElapsedTimer>
 #include <QtTest>
@@ -148,9 +147,6 @@ void TestFilterText::oneLine()
     QCOMPARE(params.gain, gain);
     QCOMPARE(params.q, q);
     QCOMPARE(filter.qAssumed, QByteArray(QTest::currentDataTag()).endsWith("without Q"));
-    // What the band receives is what the equalizer designs for the same settings.
-    const PEQCoeffs designed = calcPEQCoeffs(params);
-    QCOMPARE(calcPEQCoeffs(filter.params).b0, designed.b0);
     QCOMPARE(import.changed, (std::array<bool, 5>{true, false, false, false, false}));
 }
 

@@ -5,6 +5,7 @@
 #include "treewidget.h"
 
 #include <QByteArray>
+#include <QFileDialog>
 #include <QList>
 #include <QMainWindow>
 #include <QMenu>
@@ -73,6 +74,10 @@ public:
     void saveFileDir(const QString& key, const QString& fileName);
     bool confirm(const QString& text);
     void showMessageBox(const QString& text);
+    // A file name chosen in a file dialog that starts in the folder stored under
+    // `folderKey`; empty when cancelled.
+    QString askForFile(QFileDialog::AcceptMode mode, const QString& title, const QString& folderKey,
+                       const QString& filter);
     void runAutomaton(MainWindow::input in);
 
     bool isConnected() const { return connected; }

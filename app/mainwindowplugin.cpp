@@ -5,7 +5,6 @@
 #include "pluginwritingprogress.h"
 
 #include <QFile>
-#include <QFileDialog>
 
 namespace {
 
@@ -23,9 +22,9 @@ int percent(qint64 done, qint64 total)
 
 void MainWindow::on_actionWrite_Plugin_triggered()
 {
-    const QString fileName = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Choose plugin binary"), settings.value(lastPluginsDirKey).toString(),
-        QStringLiteral("Binary (*.bin)"));
+    const QString fileName =
+        askForFile(QFileDialog::AcceptOpen, QStringLiteral("Choose plugin binary"),
+                   lastPluginsDirKey, QStringLiteral("Binary (*.bin)"));
     if (fileName.isEmpty())
         return;
     saveFileDir(lastPluginsDirKey, fileName);

@@ -14,7 +14,7 @@
 #include "outputnode.h"
 #include "paramtree.h"
 #include "resourceinit.h"
-#include "sharediconstyle.h"
+#include "steadycachestyle.h"
 #include "volumeslider.h"
 
 #include <QAbstractButton>
@@ -280,7 +280,7 @@ int main(int argc, char* argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     // Started as main.cpp starts the program: its style, theme sheets, images and font.
-    QApplication::setStyle(new SharedIconStyle(QStringLiteral("Fusion")));
+    QApplication::setStyle(new SteadyCacheStyle(QStringLiteral("Fusion")));
     QApplication app(argc, argv);
     initTonviseResources();
     QFontDatabase::addApplicationFont(QStringLiteral(":Roboto-Regular.ttf"));

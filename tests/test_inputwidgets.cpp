@@ -4,14 +4,18 @@
 #include "customdoublespinbox.h"
 #include "customslider.h"
 #include "piecewiselinear.h"
+#include "steadycachestyle.h"
 #include "volumemeter.h"
 #include "volumeslider.h"
 
+#include <QCommonStyle>
 #include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
+#include <QStyleOption>
 #include <QtTest>
 #include <cmath>
 #include <limits>
@@ -153,6 +157,46 @@ private Q_SLOTS:
         open();
         delete combo;
         QVERIFY(frame.isNull());
+    }
+
+    // The program's style hands its base style one icon per standard pixmap, and one palette
+    // per set of colours, so that Fusion finds again in the pixmap cache what it drew before.
+    void steadyCacheStyleReusesIconsAndPalettes()
+    {
+        struct Recorder : QCommonStyle
+        {
+            mutable QList<QPalette> seen;
+            void drawComplexControl(ComplexControl, const QStyleOptionComplex* option, QPainter*,
+                                    const QWidget*) const override
+            {
+                seen << option->palette;
+            }
+        };
+        SteadyCacheStyle style(QStringLiteral("Fusion"));
+        QCOMPARE(style.standardIcon(QStyle::SP_DirIcon).cacheKey(),
+                 style.standardIcon(QStyle::SP_DirIcon).cacheKey());
+        auto* recorder = new Recorder;
+        style.setBaseStyle(recorder); // owned by the style from here
+        QImage image(8, 8, QImage::Format_ARGB32);
+        QPainter painter(&image);
+        QStyleOptionSpinBox first;
+        first.palette.setColor(QPalette::Button, Qt::darkBlue);
+        // A copy of its own with the same colours, as the stylesheet style makes for each
+        // control it paints; drawn disabled.
+        QStyleOptionSpinBox second = first;
+        second.palette.setColor(QPalette::Button, Qt::red);
+        second.palette.setColor(QPalette::Button, Qt::darkBlue);
+        second.palette.setCurrentColorGroup(QPalette::Disabled);
+        QVERIFY(second.palette.cacheKey() != first.palette.cacheKey());
+        QStyleOptionSpinBox other = first;
+        other.palette.setColor(QPalette::Button, Qt::red);
+        for (const QStyleOptionSpinBox* option : {&first, &second, &other})
+            style.drawComplexControl(QStyle::CC_SpinBox, option, &painter);
+        QCOMPARE(recorder->seen.size(), 3);
+        QCOMPARE(recorder->seen[1].cacheKey(), recorder->seen[0].cacheKey());
+        QCOMPARE(recorder->seen[1].currentColorGroup(), QPalette::Disabled);
+        QVERIFY(recorder->seen[2].cacheKey() != recorder->seen[0].cacheKey());
+        QCOMPARE(recorder->seen[2].color(QPalette::Button), QColor(Qt::red));
     }
 
     void popupDeletedByTheWindowFirstIsNotDeletedTwice()

@@ -5,7 +5,7 @@
 #include "mainwindow.h"
 #include "outputnode.h"
 #include "paramtree.h"
-#include "sharediconstyle.h"
+#include "steadycachestyle.h"
 #include "testsupport.h"
 #include "treewidget.h"
 
@@ -95,7 +95,7 @@ private Q_SLOTS:
     void initTestCase()
     {
         initTestResources();
-        QApplication::setStyle(new SharedIconStyle(QStringLiteral("Fusion"))); // as main() does
+        QApplication::setStyle(new SteadyCacheStyle(QStringLiteral("Fusion"))); // as main() does
     }
 
     void init()

@@ -1,5 +1,6 @@
 #include "mainwindow.h"
 #include "resourceinit.h"
+#include "steadycachestyle.h"
 #ifdef TONVISE_DEMO
 #include "emulatedprocessor.h"
 #endif
@@ -13,7 +14,7 @@ int main(int argc, char* argv[])
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     // Lets icons and the themes' images use their @2x drawings on high-DPI screens.
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
-    QApplication::setStyle(QStringLiteral("Fusion"));
+    QApplication::setStyle(new SteadyCacheStyle(QStringLiteral("Fusion")));
     QApplication app(argc, argv);
     initTonviseResources();
 

@@ -21,10 +21,42 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QIdentityProxyModel>
 #include <QMessageBox>
+#include <QPixmapCache>
 #include <QShortcut>
 #include <QSignalBlocker>
 #include <QTabBar>
+
+namespace {
+
+// The file list's header asks for a 16-pixel-wide spacer image that keeps the column title
+// in line with the names below it. Qt's file model makes a new image on every request and
+// the pixmap cache keeps each drawing of one, so every header repaint left one behind. One
+// spacer, kept in that cache, serves every dialog.
+class SharedHeaderSpacer : public QIdentityProxyModel
+{
+public:
+    using QIdentityProxyModel::QIdentityProxyModel;
+
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        const QVariant data = QIdentityProxyModel::headerData(section, orientation, role);
+        if (role != Qt::DecorationRole || data.userType() != QMetaType::QImage)
+            return data;
+        const QImage image = data.value<QImage>();
+        const QString key =
+            QStringLiteral("tonvise-header-spacer-%1x%2").arg(image.width()).arg(image.height());
+        QPixmap spacer;
+        if (!QPixmapCache::find(key, &spacer)) {
+            spacer = QPixmap::fromImage(image);
+            QPixmapCache::insert(key, spacer);
+        }
+        return spacer;
+    }
+};
+
+} // namespace
 
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent), ui(new Ui::MainWindow), settingsMenu(this),
@@ -201,6 +233,21 @@ bool MainWindow::confirm(const QString& text)
     return box.exec() == QMessageBox::Yes;
 }
 
+QString MainWindow::askForFile(QFileDialog::AcceptMode mode, const QString& title,
+                               const QString& folderKey, const QString& filter)
+{
+    // Our own dialog rather than QFileDialog's static functions, for the shared header
+    // spacer; like theirs it lives only while it asks.
+    QFileDialog dialog(this, title, settings.value(folderKey).toString(), filter);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptSave ? QFileDialog::AnyFile
+                                                       : QFileDialog::ExistingFile);
+    dialog.setProxyModel(new SharedHeaderSpacer(&dialog));
+    if (dialog.exec() != QDialog::Accepted)
+        return QString();
+    return dialog.selectedFiles().value(0);
+}
+
 void MainWindow::showMessage(const QString& text)
 {
     QMessageBox box(this);
@@ -224,9 +271,9 @@ void MainWindow::on_actionRead_All_triggered()
 
 void MainWindow::on_actionWrite_Plugin_triggered()
 {
-    const QString fileName = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Choose plugin binary"), settings.value(lastPluginsDirKey).toString(),
-        QStringLiteral("Binary (*.bin)"));
+    const QString fileName =
+        askForFile(QFileDialog::AcceptOpen, QStringLiteral("Choose plugin binary"),
+                   lastPluginsDirKey, QStringLiteral("Binary (*.bin)"));
     if (fileName.isEmpty())
         return;
     saveFileDir(lastPluginsDirKey, fileName);

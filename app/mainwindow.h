@@ -5,6 +5,7 @@
 #include "paramtree.h"
 #include "sessionprompter.h"
 
+#include <QFileDialog>
 #include <QList>
 #include <QMainWindow>
 #include <QMenu>
@@ -36,6 +37,10 @@ public:
     void saveFileDir(const QString& key, const QString& fileName);
     bool confirm(const QString& text) override;
     void showMessage(const QString& text) override;
+    // A file name chosen in a file dialog that starts in the folder stored under
+    // `folderKey`; empty when cancelled.
+    QString askForFile(QFileDialog::AcceptMode mode, const QString& title, const QString& folderKey,
+                       const QString& filter);
 
     ParamTree* getParamTree() const { return paramTree.get(); }
     DeviceSession* session() const { return deviceSession; }

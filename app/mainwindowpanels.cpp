@@ -18,7 +18,6 @@
 #include "paramtree.h"
 #include "ui_mainwindow.h"
 
-#include <QFileDialog>
 #include <QInputDialog>
 #include <QJsonDocument>
 #include <QLabel>
@@ -252,9 +251,8 @@ void MainWindow::onPEQButtonClicked(PEQSNode* node)
 
 void MainWindow::on_saveButton_clicked()
 {
-    QString fileName = QFileDialog::getSaveFileName(this, QStringLiteral("Save settings"),
-                                                    settings.value(lastPresetsDirKey).toString(),
-                                                    QStringLiteral("JSON (*.json)"));
+    QString fileName = askForFile(QFileDialog::AcceptSave, QStringLiteral("Save settings"),
+                                  lastPresetsDirKey, QStringLiteral("JSON (*.json)"));
     if (fileName.isEmpty())
         return;
     saveFileDir(lastPresetsDirKey, fileName);
@@ -271,9 +269,8 @@ void MainWindow::on_saveButton_clicked()
 
 void MainWindow::on_loadButton_clicked()
 {
-    const QString fileName = QFileDialog::getOpenFileName(
-        this, QStringLiteral("Load settings"), settings.value(lastPresetsDirKey).toString(),
-        QStringLiteral("JSON (*.json)"));
+    const QString fileName = askForFile(QFileDialog::AcceptOpen, QStringLiteral("Load settings"),
+                                        lastPresetsDirKey, QStringLiteral("JSON (*.json)"));
     if (fileName.isEmpty())
         return;
     saveFileDir(lastPresetsDirKey, fileName);

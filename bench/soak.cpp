@@ -2,7 +2,8 @@
 // on every kind of control and dialog of the window (strip faders and spin boxes, combo
 // boxes and their popups, check boxes and buttons, tabs, channel labels, the crossover
 // and equalizer dialogs, settings saved and loaded, Read All) for a set time. Prints the
-// resident memory at the start, each minute and at the end, and the exchanges made.
+// resident memory, the heap in use and its growth after warm-up, and the number of top-level
+// windows at the start, each minute and at the end, and the exchanges made.
 //   soak [--seconds N] [--seed S]        (default 600 s)
 #include "channelcontrol.h"
 #include "customcombobox.h"
@@ -12,6 +13,8 @@
 #include "mainwindow.h"
 #include "outputnode.h"
 #include "paramtree.h"
+#include "resourceinit.h"
+#include "steadycachestyle.h"
 #include "volumeslider.h"
 
 #include <QAbstractButton>
@@ -22,16 +25,20 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QInputDialog>
 #include <QLineEdit>
+#include <QMap>
 #include <QMenu>
 #include <QMessageBox>
 #include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <malloc.h>
 #include <random>
 #include <unistd.h>
@@ -55,6 +62,38 @@ long residentKiB()
         std::fclose(statm);
     }
     return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Top-level windows by class, counted once the windows closed a moment ago are gone.
+QMap<QByteArray, int> windowsByClass()
+{
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QMap<QByteArray, int> windows;
+    for (QWidget* window : QApplication::topLevelWidgets())
+        ++windows[window->metaObject()->className()];
+    return windows;
+}
+
+int total(const QMap<QByteArray, int>& windows)
+{
+    int sum = 0;
+    for (const int count : windows)
+        sum += count;
+    return sum;
+}
+
+// The classes whose count changed, e.g. " (+2 QInputDialog)": what did not close.
+QByteArray changes(const QMap<QByteArray, int>& before, const QMap<QByteArray, int>& after)
+{
+    QMap<QByteArray, int> keys = before;
+    keys.insert(after);
+    QByteArrayList out;
+    for (auto it = keys.cbegin(); it != keys.cend(); ++it) {
+        const int change = after.value(it.key()) - before.value(it.key());
+        if (change != 0)
+            out << QByteArray(change > 0 ? "+" : "") + QByteArray::number(change) + ' ' + it.key();
+    }
+    return out.isEmpty() ? QByteArray() : " (" + out.join(", ") + ')';
 }
 
 template <typename T> QList<T*> visible(QObject* root)
@@ -151,6 +190,38 @@ public:
         return true;
     }
 
+    // Qt keeps a combo box's list window, with the drawing surface it gets when first shown
+    // (some 120 KiB), as long as the combo box. Every list the edits reach is shown once
+    // before the figures start, so that first showings do not count as growth.
+    void showEveryListOnce()
+    {
+        const auto showLists = [](QWidget* root) {
+            for (QComboBox* combo : visible<QComboBox>(root)) {
+                combo->showPopup();
+                QCoreApplication::processEvents();
+                combo->hidePopup();
+            }
+        };
+        showLists(&window);
+        window.getParamTree()->getOutputNode(0)->requestCrossover();
+        showLists(filterDialog());
+        filterDialog()->reject();
+        // An input's first band offers one type more: its list is the taller one.
+        window.getParamTree()->getInputNode(0)->requestEqualizer();
+        showLists(filterDialog());
+        filterDialog()->reject();
+    }
+
+    // The crossover graph holds some 240 KiB for each output's curve it shows, and the edits
+    // tick and untick them at random; heap figures are taken with the one curve the dialog
+    // shows when opened for output 1, so that they compare like with like.
+    long heapWithOneCrossoverCurve()
+    {
+        window.getParamTree()->getOutputNode(0)->requestCrossover();
+        window.findChild<QDialog*>(QStringLiteral("CrossoverDialog"))->reject();
+        return heapKiB();
+    }
+
     int edits = 0;
 
 private:
@@ -240,7 +311,11 @@ int main(int argc, char* argv[])
 {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // Started as main.cpp starts the program: its style, theme sheets, images and font.
+    QApplication::setStyle(new SteadyCacheStyle(QStringLiteral("Fusion")));
     QApplication app(argc, argv);
+    initTonviseResources();
+    QFontDatabase::addApplicationFont(QStringLiteral(":Roboto-Regular.ttf"));
     int seconds = 600;
     unsigned seed = 1;
     for (int i = 1; i + 1 < argc; i += 2) {
@@ -277,12 +352,16 @@ int main(int argc, char* argv[])
         }
     }
 
+    Soak soak(window, settingsPath, seed);
+    soak.showEveryListOnce();
+
     const long startKiB = residentKiB();
     const int startExchanges = emu.requestCount();
-    std::printf("soak: %d s, seed %u; resident at start %ld KiB\n", seconds, seed, startKiB);
+    const QMap<QByteArray, int> startWindows = windowsByClass();
+    std::printf("soak: %d s, seed %u; resident at start %ld KiB, heap %ld KiB, %d windows\n",
+                seconds, seed, startKiB, heapKiB(), total(startWindows));
     std::fflush(stdout);
 
-    Soak soak(window, settingsPath, seed);
     std::mt19937 answerRng(seed + 1);
     QTimer answers;
     QObject::connect(&answers, &QTimer::timeout, [&] { answerDialogs(settingsPath, answerRng); });
@@ -303,30 +382,48 @@ int main(int argc, char* argv[])
     });
     clock.restart();
     edits.start(10);
-    QTimer minutes;
-    QObject::connect(&minutes, &QTimer::timeout, [&] {
-        std::printf("  %3lld s: resident %ld KiB, heap %ld KiB, %d windows, %d exchanges, "
-                    "%d edits\n",
-                    clock.elapsed() / 1000, residentKiB(), heapKiB(),
-                    int(QApplication::topLevelWidgets().size()),
-                    emu.requestCount() - startExchanges, soak.edits);
-        std::fflush(stdout);
-    });
-    minutes.start(60000);
-    // The first minute builds caches (dialogs, fonts, file dialog models); growth after
-    // it is what would point to a leak.
+    // The first minute builds caches (fonts, stylesheet rules, pixmaps); growth after it is
+    // what would point to a leak.
     const int warmUpSeconds = qMin(60, seconds / 3);
+    bool warmedUp = false;
     long warmUpKiB = 0;
     long warmUpHeapKiB = 0;
     int warmUpExchanges = 0;
-    QTimer::singleShot(warmUpSeconds * 1000, [&] {
+    // A file dialog, message box or label editor runs in an event loop of its own and holds
+    // a window and memory until that loop has returned: figures wait for it.
+    std::function<void(std::function<void()>)> outsideDialogs = [&](std::function<void()> take) {
+        if (QThread::currentThread()->loopLevel() > 1)
+            QTimer::singleShot(50, [&outsideDialogs, take] { outsideDialogs(take); });
+        else
+            take();
+    };
+    QTimer minutes;
+    const auto reportMinute = [&] {
+        const QMap<QByteArray, int> windows = windowsByClass();
+        const long heap = soak.heapWithOneCrossoverCurve();
+        const QByteArray growth =
+            warmedUp
+                ? QString::asprintf(" (%+ld KiB since warm-up)", heap - warmUpHeapKiB).toLatin1()
+                : QByteArray();
+        std::printf("  %3lld s: resident %ld KiB, heap %ld KiB%s, %d windows%s, %d exchanges, "
+                    "%d edits\n",
+                    clock.elapsed() / 1000, residentKiB(), heap, growth.constData(), total(windows),
+                    changes(startWindows, windows).constData(), emu.requestCount() - startExchanges,
+                    soak.edits);
+        std::fflush(stdout);
+    };
+    QObject::connect(&minutes, &QTimer::timeout, [&] { outsideDialogs(reportMinute); });
+    minutes.start(60000);
+    const auto takeWarmUp = [&] {
+        warmedUp = true;
         warmUpKiB = residentKiB();
-        warmUpHeapKiB = heapKiB();
+        warmUpHeapKiB = soak.heapWithOneCrossoverCurve();
         warmUpExchanges = emu.requestCount() - startExchanges;
         std::printf("  warmed up after %d s: resident %ld KiB, heap %ld KiB\n", warmUpSeconds,
                     warmUpKiB, warmUpHeapKiB);
         std::fflush(stdout);
-    });
+    };
+    QTimer::singleShot(warmUpSeconds * 1000, [&] { outsideDialogs(takeWarmUp); });
     app.exec();
 
     // Let the last operation finish, so its memory counts too.
@@ -339,14 +436,17 @@ int main(int argc, char* argv[])
         std::printf("the device session was still busy 10 s after the last edit (state %d)\n",
                     int(window.session()->state()));
     const long endKiB = residentKiB();
-    const long endHeapKiB = heapKiB();
+    const long endHeapKiB = soak.heapWithOneCrossoverCurve();
     const int exchanges = emu.requestCount() - startExchanges;
     std::printf("resident at end %ld KiB: growth %ld KiB since start, %ld KiB since warm-up "
                 "(%.2f KiB per 1000 exchanges after it); %d exchanges (%.0f/s), %d edits\n",
                 endKiB, endKiB - startKiB, endKiB - warmUpKiB,
                 1000.0 * double(endKiB - warmUpKiB) / qMax(1, exchanges - warmUpExchanges),
                 exchanges, exchanges / elapsedSeconds, soak.edits);
-    std::printf("heap in use at end %ld KiB: %ld KiB more than after warm-up\n", endHeapKiB,
-                endHeapKiB - warmUpHeapKiB);
+    const QMap<QByteArray, int> endWindows = windowsByClass();
+    std::printf("heap in use at end %ld KiB: %+ld KiB after warm-up; windows: %d at start, %d at "
+                "end%s\n",
+                endHeapKiB, endHeapKiB - warmUpHeapKiB, total(startWindows), total(endWindows),
+                changes(startWindows, endWindows).constData());
     return 0;
 }

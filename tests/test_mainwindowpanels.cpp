@@ -12,6 +12,7 @@
 #include "paramtree.h"
 #include "paramtreeview.h"
 #include "peqdesign.h"
+#include "steadycachestyle.h"
 #include "testsupport.h"
 #include "volumeslider.h"
 #include "wirevalue.h"
@@ -23,6 +24,7 @@
 #include <QDoubleSpinBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QInputDialog>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -138,13 +140,41 @@ QString focusFrameFault(const QImage& before, const QImage& after)
     return QString();
 }
 
+// The pixmaps a window's icons are drawn from. Qt's pixmap cache keeps every drawing of every
+// icon, so a dialog that draws new ones on each opening leaves them all behind.
+QList<qint64> iconDrawings(QWidget* window)
+{
+    QList<qint64> keys;
+    for (QAbstractButton* button : window->findChildren<QAbstractButton*>())
+        if (!button->icon().isNull())
+            keys << button->icon().pixmap(16).cacheKey();
+    for (QLabel* label : window->findChildren<QLabel*>())
+        if (!label->pixmap(Qt::ReturnByValue).isNull())
+            keys << label->pixmap(Qt::ReturnByValue).cacheKey();
+    for (QComboBox* combo : window->findChildren<QComboBox*>())
+        for (int i = 0; i < combo->count(); ++i)
+            if (!combo->itemIcon(i).isNull())
+                keys << combo->itemIcon(i).pixmap(16).cacheKey();
+    for (QHeaderView* header : window->findChildren<QHeaderView*>()) {
+        const QVariant spacer =
+            header->model()->headerData(0, header->orientation(), Qt::DecorationRole);
+        if (spacer.isValid())
+            keys << qvariant_cast<QPixmap>(spacer).cacheKey();
+    }
+    return keys;
+}
+
 } // namespace
 
 class TestMainWindowPanels : public QObject
 {
     Q_OBJECT
 private Q_SLOTS:
-    void initTestCase() { initTestResources(); }
+    void initTestCase()
+    {
+        initTestResources();
+        QApplication::setStyle(new SteadyCacheStyle(QStringLiteral("Fusion"))); // as main() does
+    }
 
     void init()
     {
@@ -819,6 +849,88 @@ private Q_SLOTS:
         }
         QTest::qWait(50);
         QVERIFY(requestsOf(0x02).isEmpty());
+    }
+
+    // Each dialog, popup and input box leaves nothing behind once closed: no window, and no
+    // new icon drawings in the pixmap cache (a file dialog used to leave some 20 KiB there).
+    void closingLeavesNothingBehind()
+    {
+        QVERIFY(QTest::qWaitForWindowExposed(w.get()));
+        const auto menuAction = [this](const QString& text) {
+            for (QAction* action : w->findChildren<QAction*>())
+                if (action->text() == text)
+                    return action;
+            return static_cast<QAction*>(nullptr);
+        };
+        auto* preset = w->findChild<QComboBox*>(QStringLiteral("presetValue"));
+        auto* crossover = w->findChild<QDialog*>(QStringLiteral("CrossoverDialog"));
+        auto* highpass = crossover->findChild<QComboBox*>(QStringLiteral("highpassType"));
+        ChannelControl* firstOutput = nullptr;
+        for (ChannelControl* strip : w->findChildren<ChannelControl*>())
+            if (strip->title() == QStringLiteral("  Output 1  "))
+                firstOutput = strip;
+        const struct
+        {
+            const char* what;
+            const char* dialogClass; // the modal dialog it opens, cancelled when it shows
+            std::function<void()> openAndClose;
+        } cases[] = {
+            {"save dialog", "QFileDialog", [&] { click("saveButton"); }},
+            {"load dialog", "QFileDialog", [&] { click("loadButton"); }},
+            {"plugin dialog", "QFileDialog", [&] { menuAction("   Write Plugin")->trigger(); }},
+            {"confirmation", "QMessageBox", [&] { menuAction("Reboot")->trigger(); }},
+            {"label editor", "QInputDialog", [&] { Q_EMIT firstOutput->titlePressed(); }},
+            {"preset list", nullptr, // closed by choosing the preset already chosen
+             [&] {
+                 QTest::mouseClick(preset, Qt::LeftButton);
+                 for (QPushButton* button : w->findChildren<QPushButton*>())
+                     if (button->isVisible() && button->isChecked() &&
+                         button->property("itemIndex").isValid())
+                         return button->click();
+                 QFAIL("no popup");
+             }},
+            {"crossover dialog and type list", nullptr,
+             [&] {
+                 w->getParamTree()->getOutputNode(0)->requestCrossover();
+                 highpass->showPopup();
+                 QTest::qWait(20);
+                 highpass->hidePopup();
+                 crossover->reject();
+             }},
+            {"settings menu", nullptr,
+             [&] {
+                 click("settingsButton");
+                 w->findChild<QMenu*>(QString(), Qt::FindDirectChildrenOnly)->close();
+             }},
+        };
+        const auto windows = [] {
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            return QApplication::topLevelWidgets().size();
+        };
+        const int before = windows();
+        int answered = 0;
+        QList<qint64> drawn; // by the last dialog answered
+        for (const auto& c : cases) {
+            QList<qint64> firstDrawn;
+            for (int i = 0; i < 4; ++i) {
+                const int answeredBefore = answered;
+                if (c.dialogClass) {
+                    answerNextDialog(
+                        [&](QWidget* dialog) {
+                            ++answered;
+                            drawn = iconDrawings(dialog);
+                            static_cast<QDialog*>(dialog)->reject();
+                        },
+                        5000, c.dialogClass);
+                }
+                c.openAndClose();
+                QVERIFY2(answered == answeredBefore + (c.dialogClass ? 1 : 0), c.what);
+                QVERIFY2(windows() == before, c.what);
+                if (i == 0)
+                    firstDrawn = drawn; // the first opening may fill caches
+                QVERIFY2(drawn == firstDrawn, c.what);
+            }
+        }
     }
 
 private:

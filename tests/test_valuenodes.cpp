@@ -211,7 +211,8 @@ private Q_SLOTS:
         QVERIFY(source->deserialize(hex("ff")));
         QCOMPARE(source->serialize(), hex("ff"));
         QCOMPARE(own->currentText(), QStringLiteral("Unknown (255)"));
-        second.showPopup();
+        second.showPopup(); // built anew; the first one goes once closed
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         const QList<QPushButton*> buttons = second.findChildren<QPushButton*>();
         QCOMPARE(buttons.size(), 4);
         QVERIFY(buttons[3]->text() == QStringLiteral("Unknown (255)") && buttons[3]->isChecked());

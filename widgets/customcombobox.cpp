@@ -12,12 +12,9 @@ CustomComboBox::CustomComboBox(QWidget* parent) : QComboBox(parent)
     installAccessibleFactory();
 }
 
-// The popup hangs off the top-level window, not off us, so we delete it ourselves:
-// buttons first, then the layout, then the frame.
+// The popup hangs off the top-level window, not off us, so we delete it ourselves.
 CustomComboBox::~CustomComboBox()
 {
-    popupButtons.clear();
-    delete popupLayout;
     delete popup;
 }
 
@@ -40,41 +37,24 @@ void CustomComboBox::setCurrentIndexSilently(int index)
 
 void CustomComboBox::buildPopup()
 {
-    popupButtons.clear(); // gone with a frame the window deleted, if any
     popup = new QFrame(window(), Qt::Popup | Qt::NoDropShadowWindowHint);
+    // Closed by us or by a click elsewhere, it goes: a popup kept for the next opening
+    // would be one more window for the rest of the run.
+    popup->setAttribute(Qt::WA_DeleteOnClose);
     popup->setMinimumSize(width(), 0);
     popup->setProperty("className", popupClassPrefix + QStringLiteral("frame"));
-    popupLayout = new QVBoxLayout(popup);
-    popupLayout->setContentsMargins(0, 0, 0, 0);
-    popupLayout->setSpacing(0);
-}
-
-bool CustomComboBox::popupMatchesItems() const
-{
-    if (popupButtons.size() != count())
-        return false;
+    auto* layout = new QVBoxLayout(popup);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
     for (int i = 0; i < count(); ++i) {
-        if (popupButtons[i]->text() != itemText(i))
-            return false;
-    }
-    return true;
-}
-
-void CustomComboBox::fillPopup()
-{
-    popupButtons.clear();
-    for (int i = 0; i < count(); ++i) {
-        auto* button = new QPushButton(itemText(i));
+        auto* button = new QPushButton(itemText(i), popup);
         button->setCheckable(true);
         button->setProperty("itemIndex", i);
         button->setProperty("className", popupClassPrefix + QStringLiteral("button"));
         connect(button, &QPushButton::clicked, this, &CustomComboBox::popupButtonClicked);
         button->installEventFilter(this);
-        // The frame deletes its buttons if the window goes first; don't delete twice.
-        QPointer<QPushButton> guard(button);
-        popupButtons.append(
-            std::shared_ptr<QPushButton>(button, [guard](QPushButton*) { delete guard.data(); }));
-        popupLayout->addWidget(button);
+        popupButtons.append(button);
+        layout->addWidget(button);
     }
 }
 
@@ -84,12 +64,8 @@ void CustomComboBox::showPopup()
         QComboBox::showPopup();
         return;
     }
-    if (!popup)
-        buildPopup();
-    // Items may have changed since the last popup (a value the device reported that none
-    // of the items stood for gets one of its own).
-    if (!popupMatchesItems())
-        fillPopup();
+    hidePopup(); // one popup at a time, built from the items as they are now
+    buildPopup();
     const int current = currentIndex();
     for (int i = 0; i < popupButtons.size(); ++i)
         popupButtons[i]->setChecked(i == current);
@@ -134,18 +110,19 @@ void CustomComboBox::hidePopup()
         QComboBox::hidePopup();
         return;
     }
+    // Deleted later: this may run inside one of its buttons' clicked signal.
     if (popup)
-        popup->hide();
+        popup->close();
+    popup = nullptr;
+    popupButtons.clear();
 }
 
 void CustomComboBox::popupButtonClicked()
 {
-    hidePopup();
     const QObject* button = sender();
-    if (!button)
-        return;
     bool ok = false;
-    const int index = button->property("itemIndex").toInt(&ok);
+    const int index = button ? button->property("itemIndex").toInt(&ok) : -1;
+    hidePopup();
     if (ok && index >= 0 && index < count())
         setCurrentIndex(index);
 }

@@ -4,11 +4,9 @@
 #include <QList>
 #include <QPointer>
 #include <QString>
-#include <memory>
 
 class QFrame;
 class QPushButton;
-class QVBoxLayout;
 
 // A combo box that can offer its items as a column of push buttons instead of the
 // platform list, styled through their "className" properties.
@@ -31,16 +29,12 @@ protected:
 
 private:
     void buildPopup();
-    bool popupMatchesItems() const;
-    // One button per item, in index order.
-    void fillPopup();
     void popupButtonClicked();
 
     bool simplePopup = false;
     QString popupClassPrefix;
-    // Parented to the top-level window and deleted by us; guarded, since the window may
-    // delete it first.
+    // The open simple popup, parented to the top-level window; built on each opening and
+    // deleted once closed. Guarded, since the window may delete it first.
     QPointer<QFrame> popup;
-    QPointer<QVBoxLayout> popupLayout;
-    QList<std::shared_ptr<QPushButton>> popupButtons; // one per item, in index order
+    QList<QPushButton*> popupButtons; // the open popup's, one per item, in index order
 };

@@ -5,6 +5,7 @@
 #include "dacmodelnode.h"
 #include "deviceaccess.h"
 #include "devicenodes.h"
+#include "edithistory.h"
 #include "equalizerdialog.h"
 #include "firmwareversionnode.h"
 #include "parambinding.h"
@@ -51,6 +52,7 @@ MainWindow::MainWindow(QWidget* parent)
     ParamBinding::bind(paramTree->pluginVersionNode(), versionLabels.second.get());
     deviceSession = new DeviceSession(paramTree.get(), paramTree->hub->updateQueue(), *this, this);
     buildPanels();
+    buildHistoryActions();
 
     QAction* readAll = settingsMenu.addAction(QStringLiteral("   Read All  (F5)"));
     readAll->setShortcut(QKeySequence(Qt::Key_F5));
@@ -206,6 +208,64 @@ void MainWindow::showMessage(const QString& text)
     QMessageBox box(this);
     box.setText(text);
     box.exec();
+}
+
+void MainWindow::buildHistoryActions()
+{
+    editHistory = new EditHistory(paramTree.get(), this);
+    // The steps hold values the device had; once it may hold others, undoing one would
+    // write a value nobody chose.
+    const QString clearedTip =
+        QStringLiteral("The history is cleared when the processor's values are read again "
+                       "(Read All, a preset change, a reconnect).");
+    undoAction = settingsMenu.addAction(QString());
+    redoAction = settingsMenu.addAction(QString());
+    for (QAction* action : {undoAction, redoAction}) {
+        action->setStatusTip(clearedTip);
+        action->setToolTip(clearedTip);
+        action->setShortcutVisibleInContextMenu(false);
+    }
+    settingsMenu.setToolTipsVisible(true);
+    connect(undoAction, &QAction::triggered, editHistory, &EditHistory::undo);
+    connect(redoAction, &QAction::triggered, editHistory, &EditHistory::redo);
+    // Application-wide, so that the dialogs and the parameter tree undo too; a text field
+    // with the focus keeps Ctrl+Z for its own text.
+    const QList<QPair<QKeySequence, QAction*>> keys = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), undoAction},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), redoAction},
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), redoAction},
+    };
+    for (const auto& key : keys) {
+        auto* shortcut = new QShortcut(key.first, this);
+        shortcut->setContext(Qt::ApplicationShortcut);
+        QAction* action = key.second;
+        connect(shortcut, &QShortcut::activated, action, &QAction::trigger);
+    }
+    connect(editHistory, &EditHistory::changed, this, &MainWindow::updateHistoryActions);
+    connect(&settingsMenu, &QMenu::aboutToShow, this, &MainWindow::updateHistoryActions);
+    updateHistoryActions();
+
+    connect(deviceSession, &DeviceSession::bulkTransferChanged, editHistory, [this](bool running) {
+        if (running && deviceSession->state() == DeviceSession::ReadingAll)
+            editHistory->clear();
+    });
+    connect(deviceSession, &DeviceSession::connectionChanged, editHistory, [this](bool connected) {
+        if (connected)
+            editHistory->clear();
+    });
+    connect(paramTree->hub, &ParamHub::presetChanged, editHistory, &EditHistory::clear);
+}
+
+void MainWindow::updateHistoryActions()
+{
+    const QString undoText = editHistory->undoText();
+    const QString redoText = editHistory->redoText();
+    undoAction->setText(undoText.isEmpty() ? QStringLiteral("   Undo")
+                                           : QStringLiteral("   Undo %1").arg(undoText));
+    redoAction->setText(redoText.isEmpty() ? QStringLiteral("   Redo")
+                                           : QStringLiteral("   Redo %1").arg(redoText));
+    undoAction->setEnabled(!undoText.isEmpty());
+    redoAction->setEnabled(!redoText.isEmpty());
 }
 
 void MainWindow::on_settingsButton_clicked()

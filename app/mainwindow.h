@@ -16,6 +16,7 @@ namespace Ui {
 class MainWindow;
 }
 class AboutDialog;
+class EditHistory;
 class ChannelControl;
 class CrossoverDialog;
 class EqualizerDialog;
@@ -39,6 +40,7 @@ public:
 
     ParamTree* getParamTree() const { return paramTree.get(); }
     DeviceSession* session() const { return deviceSession; }
+    EditHistory* history() const { return editHistory; }
 
 public Q_SLOTS:
     void onXoverButtonClicked(int channelIndex);
@@ -70,6 +72,8 @@ private:
     void updateDacTab();
     void buildPanels();
     void tuneComboBoxes();
+    void buildHistoryActions();
+    void updateHistoryActions();
 
     Ui::MainWindow* ui;
     AboutDialog* aboutDialog = nullptr;
@@ -85,6 +89,9 @@ private:
 
     std::unique_ptr<ParamTree> paramTree;
     DeviceSession* deviceSession = nullptr;
+    EditHistory* editHistory = nullptr;
+    QAction* undoAction = nullptr;
+    QAction* redoAction = nullptr;
     PluginWritingProgress* pluginProgress = nullptr;
 
     QList<ChannelControl*> outputStrips;

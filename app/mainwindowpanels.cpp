@@ -2,6 +2,8 @@
 // remote bindings, the label editor and the settings-file buttons.
 #include "mainwindow.h"
 
+#include "edithistory.h"
+
 #include "aboutdialog.h"
 #include "channelcontrol.h"
 #include "channelparamnodes.h"
@@ -11,6 +13,7 @@
 #include "dacmodelnode.h"
 #include "dacnodes.h"
 #include "devicenodes.h"
+#include "edithistory.h"
 #include "equalizerdialog.h"
 #include "inputnode.h"
 #include "outputnode.h"
@@ -19,6 +22,7 @@
 #include "ui_mainwindow.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QJsonDocument>
 #include <QLabel>
@@ -287,7 +291,10 @@ void MainWindow::on_loadButton_clicked()
     }
     // Only what the file set is written: a member it did not hold, or one refused, keeps
     // the value the device has.
+    // One step, however many settings the file changed.
+    editHistory->beginStep(QStringLiteral("loading %1").arg(QFileInfo(fileName).fileName()));
     const SettingsLoad load = paramTree->readJsonDocument(document);
+    editHistory->endStep();
     deviceSession->writeLoaded(load.loaded);
     if (!load.refused.isEmpty())
         showMessage(failure + QLatin1Char('\n') + load.refused.join(QLatin1Char('\n')));

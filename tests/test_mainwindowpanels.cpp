@@ -3,8 +3,10 @@
 #include "customcombobox.h"
 #include "customdoublespinbox.h"
 #include "doublespinboxnode.h"
+#include "edithistory.h"
 #include "inputnode.h"
 #include "labelledgroupbox.h"
+#include "labelnode.h"
 #include "linkexchange.h"
 #include "mainwindow.h"
 #include "outputnode.h"
@@ -650,6 +652,126 @@ private Q_SLOTS:
         QCOMPARE(processor(), (QList<float>{-9.5f, -9.5f, 3.0f}));
     }
 
+    // A fader drag of 50 key presses is one step, named after the channel's label. Undoing it
+    // writes the old value with the very request a direct edit sends, and the window shows it;
+    // redo (both keys) writes the new one again. A grouped move of three strips is one step
+    // for all three, and Read All leaves nothing to undo.
+    void undoAndRedoReachTheProcessor()
+    {
+        ParamTree* tree = w->getParamTree();
+        EditHistory* history = w->history();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
+        activate();
+        tree->getOutputNode(0)->labelNode()->setText(QStringLiteral("Tweeter L"),
+                                                     ChangeSource::Device);
+        volumeNode(0)->setValue(-40.0, ChangeSource::User);
+        QTRY_VERIFY(w->session()->isIdle());
+        const QList<QByteArray> direct = requestsOf(0x02);
+        QCOMPARE(direct.size(), 1);
+        history->clear();
+        emu.clearLogs();
+
+        ChannelControl* strip = stripTitled(QStringLiteral("  Tweeter L  "));
+        QVERIFY(strip);
+        QWidget* fader = strip->findChild<QSlider*>(QStringLiteral("slider"));
+        auto* box = strip->findChild<QDoubleSpinBox*>(QStringLiteral("volume"));
+        fader->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < 50; ++i)
+            QTest::keyClick(fader, Qt::Key_Up);
+        QTRY_COMPARE(readFloatLE(emu.value(volumeNode(0)->paramIndex)), -15.0f);
+        QTRY_VERIFY(w->session()->isIdle());
+        QCOMPARE(history->undoCount(), 1);
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo Tweeter L volume"));
+        QVERIFY(menuEntry("Undo")->toolTip().contains(QStringLiteral("read again")));
+        QVERIFY(!menuEntry("Redo")->isEnabled());
+
+        emu.clearLogs();
+        QTest::keyClick(fader, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(readFloatLE(emu.value(volumeNode(0)->paramIndex)), -40.0f);
+        QTRY_VERIFY(w->session()->isIdle());
+        QCOMPARE(requestsOf(0x02), direct);
+        QCOMPARE(box->value(), -40.0);
+        QCOMPARE(menuEntry("Redo")->text(), QStringLiteral("   Redo Tweeter L volume"));
+        QVERIFY(!menuEntry("Undo")->isEnabled());
+        for (const QKeySequence& redo :
+             {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
+            QTest::keySequence(fader, redo);
+            QTRY_COMPARE(readFloatLE(emu.value(volumeNode(0)->paramIndex)), -15.0f);
+            QCOMPARE(box->value(), -15.0);
+            if (redo[0] != (Qt::CTRL | Qt::Key_Y))
+                QTest::keyClick(fader, Qt::Key_Z, Qt::ControlModifier);
+        }
+
+        for (int i = 0; i < 3; ++i) {
+            setVolume(i, -20.0);
+            stripTitled(i == 0 ? QStringLiteral("  Tweeter L  ")
+                               : QStringLiteral("  Output %1  ").arg(i + 1))
+                ->findChild<QCheckBox*>(QStringLiteral("group"))
+                ->click();
+        }
+        QTRY_VERIFY(w->session()->isIdle());
+        history->clear();
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(fader, Qt::Key_Up);
+        for (int i = 0; i < 3; ++i)
+            QTRY_COMPARE(readFloatLE(emu.value(volumeNode(i)->paramIndex)), -18.0f);
+        QCOMPARE(history->undoCount(), 1);
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo volume of 3 channels"));
+        QTest::keyClick(fader, Qt::Key_Z, Qt::ControlModifier);
+        for (int i = 0; i < 3; ++i)
+            QTRY_COMPARE(readFloatLE(emu.value(volumeNode(i)->paramIndex)), -20.0f);
+        QVERIFY(!history->canUndo());
+
+        QTest::keyClick(fader, Qt::Key_Up);
+        QTRY_VERIFY(history->canUndo());
+        QTRY_VERIFY(w->session()->isIdle());
+        w->session()->readAll();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QVERIFY(!history->canUndo() && !history->canRedo());
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo"));
+    }
+
+    // A loaded file is one step: undoing it writes back every setting it changed.
+    void undoingALoadRestoresEverySetting()
+    {
+        ParamTree* tree = w->getParamTree();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
+        QJsonDocument document;
+        tree->constructJsonDocument(document);
+        QJsonObject root = document.object();
+        QJsonObject output = root.value("Analog Output 2").toObject();
+        output.insert("Volume", -33.3);
+        output.insert("Delay", 2.5);
+        root.insert("Analog Output 2", output);
+        const QString inputName = tree->getInputNode(0)->name;
+        QJsonObject input = root.value(inputName).toObject();
+        QVERIFY(input.contains("Mute"));
+        input.insert("Mute", true);
+        root.insert(inputName, input);
+        const QString path = dir.filePath(QStringLiteral("undo.json"));
+        writeFile(path, QJsonDocument(root).toJson());
+        QMap<int, QByteArray> before;
+        for (Node* node : *tree->subsetToList(ParamTree::All))
+            before.insert(node->paramIndex, emu.value(node->paramIndex));
+
+        answerFileDialog(path);
+        click("loadButton");
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(readFloatLE(emu.value(volumeNode(1)->paramIndex)), -33.3f);
+        QCOMPARE(w->history()->undoCount(), 1);
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo loading undo.json"));
+
+        emu.clearLogs();
+        w->history()->undo();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(requestsOf(0x02).size(), 3);
+        for (Node* node : *tree->subsetToList(ParamTree::All)) {
+            if (!node->readOnly)
+                QCOMPARE(emu.value(node->paramIndex).toHex(),
+                         before.value(node->paramIndex).toHex());
+        }
+    }
+
     void saveThroughTheButton()
     {
         answerFileDialog(dir.filePath(QStringLiteral("plain")));
@@ -856,6 +978,14 @@ private:
         return nullptr;
     }
     void click(const char* button) { w->findChild<QPushButton*>(button)->click(); }
+    // The settings menu's entry whose text begins with `word` (after its indent).
+    QAction* menuEntry(const QString& word)
+    {
+        for (QAction* action : w->findChildren<QAction*>())
+            if (action->text().trimmed().startsWith(word))
+                return action;
+        qFatal("no menu entry %s", qPrintable(word));
+    }
     // Loads the file through the Load button, from a clean request log; the message the window
     // shows, once it is idle again (marked when it did not settle in time).
     QString loadWithMessage(const QString& path)

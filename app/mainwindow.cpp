@@ -52,7 +52,6 @@ MainWindow::MainWindow(QWidget* parent)
     ParamBinding::bind(paramTree->pluginVersionNode(), versionLabels.second.get());
     deviceSession = new DeviceSession(paramTree.get(), paramTree->hub->updateQueue(), *this, this);
     buildPanels();
-    buildHistoryActions();
 
     QAction* readAll = settingsMenu.addAction(QStringLiteral("   Read All  (F5)"));
     readAll->setShortcut(QKeySequence(Qt::Key_F5));
@@ -79,6 +78,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(service->addAction(QStringLiteral("Run Bootloader")), &QAction::triggered,
             deviceSession, &DeviceSession::runBootloader);
     settingsMenu.setLayoutDirection(Qt::RightToLeft);
+    buildHistoryActions();
     QAction* about = settingsMenu.addAction(QStringLiteral("   About"));
     connect(about, &QAction::triggered, this, &MainWindow::onActionAboutTriggered);
 

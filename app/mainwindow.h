@@ -73,6 +73,12 @@ private:
     void buildPanels();
     void tuneComboBoxes();
     void buildHistoryActions();
+    // The strip's context menu: copy its settings, paste copied ones onto it.
+    void showStripMenu(ChannelControl* strip, const QPoint& globalPos);
+    void pasteSettings(int targetStrip);
+    // Strips count outputs first, then inputs.
+    const Node* stripChannel(int strip) const;
+    QString stripName(int strip) const;
     void updateHistoryActions();
 
     Ui::MainWindow* ui;
@@ -95,6 +101,8 @@ private:
     PluginWritingProgress* pluginProgress = nullptr;
 
     QList<ChannelControl*> outputStrips;
+    QList<ChannelControl*> inputStrips;
+    int copiedStrip = -1; // whose settings "Copy settings" took
     QList<QLabel*> routingLabels;
     QList<QLabel*> subwooferLabels;
 

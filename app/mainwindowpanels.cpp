@@ -107,6 +107,8 @@ void MainWindow::buildPanels()
         ui->outputChannels->addStretch();
         outputStrips.append(strip);
         connect(strip, &ChannelControl::titlePressed, this, &MainWindow::onOutputTitlePressed);
+        connect(strip, &ChannelControl::menuRequested, this,
+                [this, strip](const QPoint& at) { showStripMenu(strip, at); });
     }
     // Grouped outputs move together: every strip offers its changes to every other one.
     for (ChannelControl* from : qAsConst(outputStrips)) {
@@ -119,6 +121,9 @@ void MainWindow::buildPanels()
         auto* strip = new ChannelControl(QStringLiteral("  Input %0  ").arg(i + 1), true, this);
         strip->bind(paramTree->getInputNode(i));
         ui->inputChannels->addWidget(strip);
+        inputStrips.append(strip);
+        connect(strip, &ChannelControl::menuRequested, this,
+                [this, strip](const QPoint& at) { showStripMenu(strip, at); });
     }
 
     for (int o = 0; o < paramTree->outputCount(); ++o) {

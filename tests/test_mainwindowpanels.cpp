@@ -1,4 +1,5 @@
 #include "channelcontrol.h"
+#include "channelcopy.h"
 #include "customcheckbox.h"
 #include "customcombobox.h"
 #include "customdoublespinbox.h"
@@ -14,13 +15,17 @@
 #include "paramtree.h"
 #include "paramtreeview.h"
 #include "peqdesign.h"
+#include "peqsnode.h"
 #include "testsupport.h"
 #include "volumeslider.h"
 #include "wirevalue.h"
 #include "xoverdesign.h"
+#include "xovernode.h"
 
 #include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -38,6 +43,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -770,6 +776,88 @@ private Q_SLOTS:
                 QCOMPARE(emu.value(node->paramIndex).toHex(),
                          before.value(node->paramIndex).toHex());
         }
+    }
+
+    // Output 1's equalizer and crossover onto output 2, chosen in its strip's menu (right-click
+    // on output 1's title, Shift+F10 on output 2): only the band and the side that differ are
+    // written; volume and label stay; one undo puts output 2 back.
+    void pasteSettingsBetweenStrips()
+    {
+        ParamTree* tree = w->getParamTree();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
+        activate();
+        OutputNode* one = tree->getOutputNode(0);
+        OutputNode* two = tree->getOutputNode(1);
+        const PEQParams band{PEQType::PEAK, 1000.0, 6.0, 2.0};
+        one->getPEQSNode()->setPEQParamsAndCoeffs(2, band, calcPEQCoeffs(band),
+                                                  ChangeSource::Device);
+        const XoverParams highPass{XoverType::BW_12, true, 100.0};
+        one->getXoverNode()->setXoverParamsAndCoeffs(true, highPass, calcXoverCoeffs(highPass),
+                                                     ChangeSource::Device);
+        setVolume(0, -7.0);
+        two->labelNode()->setText(QStringLiteral("Mid R"), ChangeSource::Device);
+        const QList<Node*> pasted = channelPartParams(two, EqualizerPart | CrossoverPart);
+        QMap<int, QByteArray> before;
+        for (Node* node : *tree->subsetToList(ParamTree::All))
+            before.insert(node->paramIndex, emu.value(node->paramIndex));
+
+        const auto stripMenuEntry = [this](const QString& text) {
+            auto* menu = w->findChild<QMenu*>(QStringLiteral("stripMenu"));
+            QAction* found = nullptr;
+            for (QAction* action : menu ? menu->actions() : QList<QAction*>())
+                if (action->text() == text)
+                    found = action;
+            return found;
+        };
+        ChannelControl* first = stripTitled(QStringLiteral("  Output 1  "));
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(30, 10),
+                                     first->mapToGlobal(QPoint(30, 10)));
+        QApplication::sendEvent(first, &rightClick);
+        QAction* copy = stripMenuEntry(QStringLiteral("Copy settings"));
+        QVERIFY(copy);
+        QVERIFY(!stripMenuEntry(QStringLiteral("Paste settings to \u2026"))->isEnabled());
+        copy->trigger();
+        w->findChild<QMenu*>(QStringLiteral("stripMenu"))->close();
+        QTRY_VERIFY(!w->findChild<QMenu*>(QStringLiteral("stripMenu")));
+        activate(); // the popup took the activation with it
+
+        emu.clearLogs();
+        ChannelControl* second = stripTitled(QStringLiteral("  Mid R  "));
+        QWidget* fader = second->findChild<QSlider*>(QStringLiteral("slider"));
+        fader->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(fader, Qt::Key_F10, Qt::ShiftModifier);
+        QAction* paste = stripMenuEntry(QStringLiteral("Paste settings to \u2026"));
+        QVERIFY(paste && paste->isEnabled());
+        bool offered = false;
+        answerNextDialog([&offered](QWidget* dialog) {
+            const QList<QCheckBox*> boxes = dialog->findChildren<QCheckBox*>();
+            // Every part ticked; of the channels, only the one the menu was opened on.
+            offered =
+                boxes.size() == 4 + 7 &&
+                std::all_of(boxes.begin(), boxes.end(), [](QCheckBox* box) {
+                    const QString name = box->objectName();
+                    return box->isChecked() == (!name.startsWith("pasteTo") || name == "pasteTo2");
+                });
+            for (const char* name : {"pasteLevels", "pasteRouting"})
+                dialog->findChild<QCheckBox*>(name)->setChecked(false);
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        paste->trigger();
+        QVERIFY(offered);
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+
+        QCOMPARE(requestsOf(0x02).size(), 2); // the band and the high-pass side
+        const QList<Node*> source = channelPartParams(one, EqualizerPart | CrossoverPart);
+        for (int i = 0; i < pasted.size(); ++i)
+            QCOMPARE(emu.value(pasted[i]->paramIndex).toHex(), source[i]->serialize().toHex());
+        QCOMPARE(emu.value(volumeNode(1)->paramIndex), before.value(volumeNode(1)->paramIndex));
+        QCOMPARE(two->getLabel(), QStringLiteral("Mid R"));
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo paste from Output 1"));
+
+        w->history()->undo();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        for (Node* node : pasted)
+            QCOMPARE(emu.value(node->paramIndex).toHex(), before.value(node->paramIndex).toHex());
     }
 
     void saveThroughTheButton()

@@ -8,6 +8,7 @@
 
 #include <QDateTime>
 #include <QHash>
+#include <QSet>
 #include <QTimer>
 
 namespace {
@@ -170,8 +171,17 @@ QString EditHistory::nameOf(const Step& step) const
     const Node* first = tree->getParamNode(ParamTree::All, step.edits.first().paramIndex);
     if (step.edits.size() == 1)
         return describe(first);
-    // A grouped move: the same control on several channels.
-    return QStringLiteral("%1 of %2 channels").arg(wordFor(first->name)).arg(step.edits.size());
+    // A grouped move sets the same control on several channels.
+    QSet<const Node*> channels;
+    bool sameControl = true;
+    for (const Edit& edit : step.edits) {
+        const Node* node = tree->getParamNode(ParamTree::All, edit.paramIndex);
+        sameControl = sameControl && node->name == first->name;
+        channels.insert(node->parent);
+    }
+    if (sameControl && channels.size() == step.edits.size())
+        return QStringLiteral("%1 of %2 channels").arg(wordFor(first->name)).arg(channels.size());
+    return QStringLiteral("%1 settings").arg(step.edits.size());
 }
 
 QString EditHistory::undoText() const

@@ -248,6 +248,9 @@ void MainWindow::buildHistoryActions()
     connect(deviceSession, &DeviceSession::bulkTransferChanged, editHistory, [this](bool running) {
         if (running && deviceSession->state() == DeviceSession::ReadingAll)
             editHistory->clear();
+        // Like an edit, an undo waits while the whole tree is in transit.
+        bulkTransferRunning = running;
+        updateHistoryActions();
     });
     connect(deviceSession, &DeviceSession::connectionChanged, editHistory, [this](bool connected) {
         if (connected)
@@ -264,8 +267,8 @@ void MainWindow::updateHistoryActions()
                                            : QStringLiteral("   Undo %1").arg(undoText));
     redoAction->setText(redoText.isEmpty() ? QStringLiteral("   Redo")
                                            : QStringLiteral("   Redo %1").arg(redoText));
-    undoAction->setEnabled(!undoText.isEmpty());
-    redoAction->setEnabled(!redoText.isEmpty());
+    undoAction->setEnabled(!undoText.isEmpty() && !bulkTransferRunning);
+    redoAction->setEnabled(!redoText.isEmpty() && !bulkTransferRunning);
 }
 
 void MainWindow::on_settingsButton_clicked()

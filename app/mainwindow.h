@@ -98,6 +98,7 @@ private:
     EditHistory* editHistory = nullptr;
     QAction* undoAction = nullptr;
     QAction* redoAction = nullptr;
+    bool bulkTransferRunning = false;
     PluginWritingProgress* pluginProgress = nullptr;
 
     QList<ChannelControl*> outputStrips;

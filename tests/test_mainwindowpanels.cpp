@@ -737,7 +737,8 @@ private Q_SLOTS:
         QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo"));
     }
 
-    // A loaded file is one step: undoing it writes back every setting it changed.
+    // A loaded file is one step, to be undone once it is written: undoing it writes back
+    // every setting it changed.
     void undoingALoadRestoresEverySetting()
     {
         ParamTree* tree = w->getParamTree();
@@ -762,7 +763,9 @@ private Q_SLOTS:
 
         answerFileDialog(path);
         click("loadButton");
+        QVERIFY(!menuEntry("Undo")->isEnabled()); // not while the file is being written
         QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QVERIFY(menuEntry("Undo")->isEnabled());
         QCOMPARE(readFloatLE(emu.value(volumeNode(1)->paramIndex)), -33.3f);
         QCOMPARE(w->history()->undoCount(), 1);
         QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo loading undo.json"));

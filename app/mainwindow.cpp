@@ -1,6 +1,7 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "channelcopy.h"
 #include "crossoverdialog.h"
 #include "dacmodelnode.h"
 #include "deviceaccess.h"
@@ -92,6 +93,8 @@ MainWindow::MainWindow(QWidget* parent)
     ParamHub* hub = paramTree->hub;
     connect(hub, &ParamHub::presetChanged, deviceSession, &DeviceSession::writePreset);
     connect(hub, &ParamHub::crossoverRequested, this, &MainWindow::onXoverButtonClicked);
+    connect(crossoverDialog, &CrossoverDialog::copyRequested, this,
+            [this](int output) { pasteSettings(output, -1, CrossoverPart); });
     connect(hub, &ParamHub::equalizerRequested, this, &MainWindow::onPEQButtonClicked);
     connect(hub, &ParamHub::channelLabelChanged, this, &MainWindow::onChannelLabelChanged);
     connect(hub, &ParamHub::channelLabelChanged, equalizerDialog,

@@ -75,7 +75,9 @@ private:
     void buildHistoryActions();
     // The strip's context menu: copy its settings, paste copied ones onto it.
     void showStripMenu(ChannelControl* strip, const QPoint& globalPos);
-    void pasteSettings(int targetStrip);
+    // Asks which parts (all of them, or only those of `onlyParts`) of the copied strip's
+    // channel go to which channels of its kind, `targetStrip` ticked, and sets them.
+    void pasteSettings(int sourceStrip, int targetStrip, int onlyParts = 0);
     // Strips count outputs first, then inputs.
     const Node* stripChannel(int strip) const;
     QString stripName(int strip) const;

@@ -65,21 +65,23 @@ void MainWindow::showStripMenu(ChannelControl* strip, const QPoint& globalPos)
     // Only between channels of one kind: an input has no crossover or routing.
     const bool sameKind = copiedStrip >= 0 && (copiedStrip < outputStrips.size()) == isOutput;
     paste->setEnabled(sameKind && copiedStrip != index);
-    connect(paste, &QAction::triggered, this, [this, index] { pasteSettings(index); });
+    connect(paste, &QAction::triggered, this, [this, index] { pasteSettings(copiedStrip, index); });
     menu->popup(globalPos);
 }
 
-void MainWindow::pasteSettings(int targetStrip)
+void MainWindow::pasteSettings(int sourceStrip, int targetStrip, int onlyParts)
 {
-    const bool isOutput = targetStrip < outputStrips.size();
+    const bool isOutput = sourceStrip < outputStrips.size();
     QDialog dialog(this);
-    dialog.setWindowTitle(QStringLiteral("Paste settings of %1").arg(stripName(copiedStrip)));
+    dialog.setWindowTitle(QStringLiteral("Paste settings of %1").arg(stripName(sourceStrip)));
     auto* layout = new QVBoxLayout(&dialog);
     auto* what = new QGroupBox(QStringLiteral("Paste"), &dialog);
     auto* whatLayout = new QVBoxLayout(what);
     QList<QPair<QCheckBox*, ChannelPart>> partBoxes;
     const auto addParts = [&](const auto& parts) {
         for (const PartChoice& choice : parts) {
+            if (onlyParts && !(onlyParts & choice.part))
+                continue;
             auto* box = new QCheckBox(QString::fromLatin1(choice.text), what);
             box->setObjectName(QString::fromLatin1(choice.objectName));
             box->setChecked(true);
@@ -99,7 +101,7 @@ void MainWindow::pasteSettings(int targetStrip)
     const int first = isOutput ? 0 : outputStrips.size();
     const int end = isOutput ? outputStrips.size() : outputStrips.size() + inputStrips.size();
     for (int i = first; i < end; ++i) {
-        if (i == copiedStrip)
+        if (i == sourceStrip)
             continue;
         auto* box = new QCheckBox(stripName(i), to);
         box->setObjectName(QStringLiteral("pasteTo%1").arg(i - first + 1));
@@ -119,10 +121,10 @@ void MainWindow::pasteSettings(int targetStrip)
     for (const auto& box : qAsConst(partBoxes))
         if (box.first->isChecked())
             parts |= box.second;
-    editHistory->beginStep(QStringLiteral("paste from %1").arg(stripName(copiedStrip)));
+    editHistory->beginStep(QStringLiteral("paste from %1").arg(stripName(sourceStrip)));
     for (const auto& box : qAsConst(targetBoxes))
         if (box.first->isChecked())
-            copyChannelParts(paramTree.get(), stripChannel(copiedStrip), stripChannel(box.second),
+            copyChannelParts(paramTree.get(), stripChannel(sourceStrip), stripChannel(box.second),
                              parts);
     editHistory->endStep();
 }

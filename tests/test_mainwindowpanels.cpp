@@ -783,7 +783,8 @@ private Q_SLOTS:
 
     // Output 1's equalizer and crossover onto output 2, chosen in its strip's menu (right-click
     // on output 1's title, Shift+F10 on output 2): only the band and the side that differ are
-    // written; volume and label stay; one undo puts output 2 back.
+    // written; volume and label stay; one undo puts output 2 back. Then output 1's crossover
+    // onto output 3 from the crossover dialog.
     void pasteSettingsBetweenStrips()
     {
         ParamTree* tree = w->getParamTree();
@@ -861,6 +862,27 @@ private Q_SLOTS:
         QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
         for (Node* node : pasted)
             QCOMPARE(emu.value(node->paramIndex).toHex(), before.value(node->paramIndex).toHex());
+
+        // "Copy crossover to…" in the crossover dialog offers the crossover alone.
+        w->onXoverButtonClicked(0);
+        auto* dialog = w->findChild<QDialog*>(QStringLiteral("CrossoverDialog"));
+        QStringList parts;
+        answerNextDialog([&parts](QWidget* paste) {
+            for (QCheckBox* box : paste->findChildren<QCheckBox*>())
+                if (!box->objectName().startsWith("pasteTo"))
+                    parts << box->objectName();
+            paste->findChild<QCheckBox*>("pasteTo2")->setChecked(false);
+            paste->findChild<QCheckBox*>("pasteTo3")->setChecked(true);
+            paste->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        dialog->findChild<QPushButton*>(QStringLiteral("copyCrossover"))->click();
+        QCOMPARE(parts, QStringList{"pasteCrossover"});
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        const QList<Node*> third = channelPartParams(tree->getOutputNode(2), CrossoverPart);
+        const QList<Node*> firstXover = channelPartParams(one, CrossoverPart);
+        for (int i = 0; i < third.size(); ++i)
+            QCOMPARE(emu.value(third[i]->paramIndex).toHex(), firstXover[i]->serialize().toHex());
+        QCOMPARE(emu.value(pasted.last()->paramIndex), before.value(pasted.last()->paramIndex));
     }
 
     void saveThroughTheButton()

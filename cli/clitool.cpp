@@ -7,12 +7,14 @@
 #include "devicenodes.h"
 #include "devicesession.h"
 #include "doublespinboxnode.h"
+#include "filtertext.h"
 #include "firmwareversionnode.h"
 #include "labelnode.h"
 #include "levelnode.h"
 #include "paramtree.h"
 #include "peqdesign.h"
 #include "peqnode.h"
+#include "peqsnode.h"
 #include "pluginversionnode.h"
 #include "sessionprompter.h"
 #include "updatequeue.h"
@@ -70,13 +72,18 @@ const char* const usageText =
     "  plugin FILE                write a plugin image and verify it\n"
     "  reboot [--yes]             restart the processor\n"
     "  bootloader [--yes]         start the processor's bootloader\n"
+    "  eq CHANNEL import FILE [--fill-empty] [--dry-run] [--partial]\n"
+    "                             set a channel's EQ bands from a measurement program's\n"
+    "                             filter list\n"
+    "  eq CHANNEL export FILE|-   write a channel's EQ bands as such a filter list\n"
     "\n"
     "A negative number is a value: set \"Analog Output 3/Volume\" -6.5\n"
     "\n"
     "Exit status:\n"
     "  0  success\n"
     "  1  the processor answered with an error, or a value read back differs\n"
-    "  2  usage error: unknown command or option, bad PATH, value out of limits\n"
+    "  2  usage error: unknown command or option, bad PATH, value out of limits;\n"
+    "     eq import: a filter was refused or found no band (nothing sent)\n"
     "  3  no processor found\n"
     "  4  a processor is present but cannot be opened (permission; see the udev rule)\n"
     "  5  a file cannot be read, is not valid, or cannot be written\n";
@@ -123,6 +130,17 @@ const CommandHelp commandHelp[] = {
                "Restarts the processor; asks first on a terminal unless --yes.\n"},
     {"bootloader", "Usage: tonvise-cli bootloader [--yes]\n"
                    "Starts the processor's bootloader; asks first on a terminal unless --yes.\n"},
+    {"eq", "Usage: tonvise-cli eq CHANNEL import FILE [--fill-empty] [--dry-run] [--partial]\n"
+           "       tonvise-cli eq CHANNEL export FILE|-\n"
+           "CHANNEL as the settings file names it, e.g. \"Analog Output 3\".\n"
+           "import reads the \"Filter N: ON PK Fc ... Hz Gain ... dB Q ...\" lines a measurement\n"
+           "program exports, prints what becomes of each and writes the changed bands, each\n"
+           "designed as the equalizer does. The five bands are filled in file order; bands\n"
+           "left over become None, or keep what they hold with --fill-empty (then only None\n"
+           "bands are filled). --dry-run prints and sends nothing. When a filter is refused or\n"
+           "finds no band, nothing is sent and the exit status is 2, unless --partial: then\n"
+           "the rest is written. A Preamp line is reported, not applied.\n"
+           "export writes the five bands in the same format; - writes to standard output.\n"},
 };
 
 const char* helpFor(const QString& command)
@@ -237,6 +255,10 @@ private:
     int levels(bool json, int watchMs);
     int plugin(const QString& fileName);
     int service(bool bootloader, bool yes);
+    PEQSNode* equalizerOf(const QString& channel);
+    int eqImport(const QString& channel, const QString& fileName, FilterImportMode mode,
+                 bool dryRun, bool partial);
+    int eqExport(const QString& channel, const QString& fileName);
 
     QTextStream out;
     QTextStream err;
@@ -272,6 +294,9 @@ int Cli::run(QStringList args)
     bool json = false;
     bool yes = false;
     int watchMs = -1;
+    bool fillEmpty = false;
+    bool dryRun = false;
+    bool partial = false;
     QStringList positional;
     for (int i = 0; i < args.size(); ++i) {
         const QString& arg = args.at(i);
@@ -296,6 +321,12 @@ int Cli::run(QStringList args)
                 watchMs = ms;
                 ++i;
             }
+        } else if (arg == QLatin1String("--fill-empty") && command == QLatin1String("eq")) {
+            fillEmpty = true;
+        } else if (arg == QLatin1String("--dry-run") && command == QLatin1String("eq")) {
+            dryRun = true;
+        } else if (arg == QLatin1String("--partial") && command == QLatin1String("eq")) {
+            partial = true;
         } else if (arg.startsWith(QLatin1String("--"))) {
             return usage(QStringLiteral("%1 has no option %2").arg(command, arg));
         } else {
@@ -304,7 +335,8 @@ int Cli::run(QStringList args)
     }
 
     const int wanted =
-        command == QLatin1String("set")                                                 ? 2
+        command == QLatin1String("eq")                                                  ? 3
+        : command == QLatin1String("set")                                               ? 2
         : QStringList{"backup", "restore", "get", "preset", "plugin"}.contains(command) ? 1
                                                                                         : 0;
     if (positional.size() != wanted)
@@ -330,6 +362,18 @@ int Cli::run(QStringList args)
         return levels(json, watchMs);
     if (command == QLatin1String("plugin"))
         return plugin(positional.at(0));
+    if (command == QLatin1String("eq")) {
+        const QString& action = positional.at(1);
+        if (action == QLatin1String("import"))
+            return eqImport(positional.at(0), positional.at(2),
+                            fillEmpty ? FilterImportMode::FillEmpty : FilterImportMode::ReplaceAll,
+                            dryRun, partial);
+        if (action != QLatin1String("export"))
+            return usage(QStringLiteral("eq: \"%1\" is neither import nor export").arg(action));
+        if (fillEmpty || dryRun || partial)
+            return usage(QStringLiteral("eq export takes no options"));
+        return eqExport(positional.at(0), positional.at(2));
+    }
     return service(command == QLatin1String("bootloader"), yes);
 }
 
@@ -792,6 +836,84 @@ int Cli::service(bool bootloader, bool yes)
     if (session.isIdle())
         return fail(ExitDevice, QStringLiteral("cancelled"));
     waitIdle();
+    return ExitOk;
+}
+
+// The EQ bank of a channel named as the settings file names it.
+PEQSNode* Cli::equalizerOf(const QString& channel)
+{
+    Node* band = nodesByPath.value(channel + QStringLiteral("/PEQ/EQ1"));
+    return band && dynamic_cast<PEQNode*>(band) ? dynamic_cast<PEQSNode*>(band->parent) : nullptr;
+}
+
+int Cli::eqImport(const QString& channel, const QString& fileName, FilterImportMode mode,
+                  bool dryRun, bool partial)
+{
+    PEQSNode* bank = equalizerOf(channel);
+    if (!bank)
+        return usage(QStringLiteral("no channel \"%1\" with EQ bands").arg(channel));
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(ExitFile,
+                    QStringLiteral("%1: cannot read: %2").arg(fileName, file.errorString()));
+    // One byte past the limit is enough to refuse a file that is too large.
+    FilterTextFile parsed = parseFilterText(file.read(filterTextMaxBytes + 1));
+    if (!parsed.error.isEmpty())
+        return fail(ExitFile, QStringLiteral("%1: %2").arg(fileName, parsed.error));
+    if (const int code = connectDevice())
+        return code;
+    FilterTextBands current;
+    for (int i = 0; i < filterTextBandCount; ++i)
+        current[i] = bank->getPEQParams(i);
+    const FilterImport import = mapFilterText(std::move(parsed), current, mode);
+    out << import.previewText();
+    out.flush();
+    if (!import.complete() && !partial)
+        return usage(QStringLiteral("%1: not every filter can be imported; nothing sent "
+                                    "(--partial writes the rest)")
+                         .arg(fileName));
+    if (dryRun)
+        return ExitOk;
+    QList<const Node*> nodes;
+    QList<QByteArray> written;
+    refused.clear();
+    for (int i = 0; i < filterTextBandCount; ++i) {
+        if (!import.changed.at(i))
+            continue;
+        const PEQParams& params = import.bands.at(i);
+        bank->setPEQParamsAndCoeffs(i, params, calcPEQCoeffs(params), ChangeSource::User);
+        const PEQNode* node = *bank->getPEQNode(i);
+        nodes << node;
+        written << node->serialize();
+    }
+    if (!waitIdle())
+        return fail(ExitDevice, QStringLiteral("the processor stopped answering"));
+    return nodes.isEmpty() ? ExitOk : readBack(nodes, written);
+}
+
+int Cli::eqExport(const QString& channel, const QString& fileName)
+{
+    PEQSNode* bank = equalizerOf(channel);
+    if (!bank)
+        return usage(QStringLiteral("no channel \"%1\" with EQ bands").arg(channel));
+    if (const int code = connectDevice())
+        return code;
+    FilterTextBands bands;
+    for (int i = 0; i < filterTextBandCount; ++i)
+        bands[i] = bank->getPEQParams(i);
+    QByteArray text;
+    QString error;
+    if (!exportFilterText(bands, text, error))
+        return fail(ExitFile, QStringLiteral("%1: %2").arg(channel, error));
+    if (fileName == QLatin1String("-")) {
+        out.flush();
+        out.device()->write(text);
+        return ExitOk;
+    }
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
+        return fail(ExitFile,
+                    QStringLiteral("%1: cannot write: %2").arg(fileName, file.errorString()));
     return ExitOk;
 }
 

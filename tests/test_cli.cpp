@@ -96,6 +96,8 @@ private Q_SLOTS:
     void failures_data();
     void failures();
     void plugin();
+    void eqImportExport_data();
+    void eqImportExport();
 
 private:
     EmulatedProcessor& emu = EmulatedProcessor::instance();
@@ -350,6 +352,84 @@ void TestCli::plugin()
     const Run bad = cli({"plugin", file});
     QCOMPARE(bad.code, 1);
     QVERIFY2(bad.err.contains("verification failed"), qPrintable(bad.err));
+}
+
+void TestCli::eqImportExport_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("bands");  // EQ1..EQ5 types and frequencies afterwards
+    QTest::addColumn<QString>("output"); // a part of standard output, else of standard error
+
+    const QByteArray three = "Preamp: -6.2 dB\r\n"
+                             "Filter 1: ON LSC Fc 105 Hz Gain 5.6 dB Q 0.70\r\n"
+                             "Filter 2: ON PK Fc 2192 Hz Gain -3.3 dB Q 1.34\r\n"
+                             "Filter 3: ON HSC Fc 10000 Hz Gain -2.0 dB Q 0.70\r\n";
+    const QByteArray refused = three + "Filter 4: ON BP Fc 300 Hz Q 2\n";
+    // Every band starts None; EQ1 of the channel is made a peak at 500 Hz first.
+    const QString before = "Peak500 None None None None";
+    QTest::newRow("import") << three << QStringList{} << 0
+                            << "LowShelf105 Peak2192 HighShelf10000 None None"
+                            << "Preamp: -6.2 dB";
+    QTest::newRow("fill empty") << three << QStringList{"--fill-empty"} << 0
+                                << "Peak500 LowShelf105 Peak2192 HighShelf10000 None"
+                                << "EQ1: Peak 500 Hz gain 2 dB Q 0.5 (kept)";
+    QTest::newRow("dry run") << three << QStringList{"--dry-run"} << 0 << before
+                             << "EQ1: Low Shelf 105 Hz";
+    QTest::newRow("refused, nothing sent")
+        << refused << QStringList{} << 2 << before << "nothing sent";
+    QTest::newRow("refused, partial") << refused << QStringList{"--partial"} << 0
+                                      << "LowShelf105 Peak2192 HighShelf10000 None None"
+                                      << "refused: type BP is not available on this processor";
+    QTest::newRow("binary file") << QByteArray("\x7f"
+                                               "ELF\0\0",
+                                               6)
+                                 << QStringList{} << 5 << before
+                                 << "not a filter list: the file is binary";
+}
+
+void TestCli::eqImportExport()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, options);
+    QFETCH(int, code);
+    QFETCH(QString, bands);
+    QFETCH(QString, output);
+
+    const QString channel = QStringLiteral("Analog Output 3");
+    for (const auto& [member, value] : {std::pair{"Type", "PEAK"}, {"Freq", "500"}, {"Gain", "2"}})
+        QCOMPARE(cli({"set", channel + "/PEQ/EQ1/" + member, value}).code, 0);
+    const QString path = dir.filePath(QStringLiteral("filters.txt"));
+    QFile text(path);
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write(file);
+    text.close();
+
+    const Run run = cli(QStringList{"eq", channel, "import", path} + options);
+    QCOMPARE(run.code, code);
+    QVERIFY2((code == 0 ? QString::fromUtf8(run.out) : run.err).contains(output),
+             qPrintable(run.out + run.err));
+    auto s = readDevice();
+    QStringList got;
+    for (int n = 1; n <= 5; ++n) {
+        auto* band =
+            dynamic_cast<PEQNode*>(nodeAt(s->tree, channel + QStringLiteral("/PEQ/EQ%1").arg(n)));
+        const PEQParams p = band->getPEQParams();
+        got << (p.type == PEQType::NONE
+                    ? QString("None")
+                    : peqTypeText(p.type).remove(' ') + QString::number(p.frequency));
+        // Each band holds what the equalizer designs for its settings.
+        QCOMPARE(float(band->coefficients().b0), float(calcPEQCoeffs(p).b0));
+    }
+    QCOMPARE(got.join(' '), bands);
+
+    // What is exported imports back without a change.
+    const QString exported = dir.filePath(QStringLiteral("exported.txt"));
+    QCOMPARE(cli({"eq", channel, "export", exported}).code, 0);
+    const Run again = cli({"eq", channel, "import", exported, "--dry-run"});
+    QCOMPARE(again.code, 0);
+    QVERIFY2(!again.out.contains("changed") && !again.out.contains("set to None"), again.out);
 }
 
 QTEST_GUILESS_MAIN(TestCli)

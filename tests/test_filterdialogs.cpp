@@ -9,13 +9,22 @@
 #include "peqdesign.h"
 #include "peqnode.h"
 #include "peqsnode.h"
+#include "responsecalc.h"
 #include "xoverdesign.h"
 #include "xoverfilternode.h"
 #include "xovernode.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTreeWidget>
 #include <QtTest>
 
 namespace {
@@ -202,6 +211,104 @@ private Q_SLOTS:
         fresh.findChildren<QComboBox*>("type").at(0)->setCurrentIndex(3);
         QCOMPARE(f.queued(), QList<int>());
         QCOMPARE(fresh.windowTitle(), QStringLiteral("Equalizer"));
+    }
+
+    // A filter list is previewed with the curve it gives; Cancel sends nothing, OK sends the
+    // bands it changes and nothing else.
+    void equalizerImportPreviewThenCancelOrOk()
+    {
+        Fixture f;
+        PEQSNode* bands = f.tree.getOutputNode(2)->getPEQSNode();
+        const PEQParams kept{PEQType::PEAK, 1000.0, -2.0, 3.0};
+        bands->setPEQParamsAndCoeffs(3, kept, calcPEQCoeffs(kept), ChangeSource::Device);
+        f.eq.show(bands);
+        f.queued();
+        QTemporaryDir dir;
+        const QString path = dir.filePath("filters.txt");
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Preamp: -6.2 dB\r\n"
+                   "Filter 1: ON LS Fc 105 Hz Gain 5.6 dB\r\n"
+                   "Filter 2: ON PK Fc 2192 Hz Gain -3.3 dB Q 1.554\r\n"
+                   "Filter 3: ON BP Fc 300 Hz Q 2\r\n"
+                   "Filter 4: ON HSC Fc 10000 Hz Gain -2.0 dB Q 0.70\r\n");
+        file.close();
+        const double before = f.gainAt(f.eq, sumColour, 1000.0);
+        QCOMPARE(qRound(before * 10), -20);
+        const PEQParams shelf{PEQType::LOW_SHELF, 105.0, 5.6, 0.707};
+        const PEQParams peak{PEQType::PEAK, 2192.0, -3.3, 1.554};
+        const PEQParams high{PEQType::HIGH_SHELF, 10000.0, -2.0, 0.7};
+        const auto sumAt = [](std::initializer_list<PEQParams> list, double frequency) {
+            double sum = 0.0;
+            for (const PEQParams& p : list)
+                sum += IIRGainCalc(calcPEQCoeffs(p)).calcGain(frequency);
+            return sum;
+        };
+
+        for (const bool ok : {false, true}) {
+            f.eq.importFile(path);
+            QPointer<QDialog> preview = f.eq.findChild<QDialog*>("filterImportPreview");
+            QVERIFY(preview && preview->isVisible());
+            auto* rows = preview->findChild<QTreeWidget*>("filters");
+            QCOMPARE(rows->topLevelItemCount(), 4);
+            QCOMPARE(rows->topLevelItem(0)->text(2), QString("EQ1 (Q assumed 0.707)"));
+            QCOMPARE(rows->topLevelItem(1)->text(0), QString("3"));
+            QCOMPARE(rows->topLevelItem(2)->text(2),
+                     QString("refused: type BP is not available on this processor"));
+            QCOMPARE(rows->topLevelItem(3)->text(2), QString("EQ3"));
+            QVERIFY(preview->findChild<QLabel*>("preamp")->text().contains("-6.2 dB"));
+            QCOMPARE(preview->findChild<QLabel*>("bands")->text(),
+                     QString("EQ1 changed; EQ2 changed; EQ3 changed; EQ4 set to None: no "
+                             "filter for it"));
+            // Replacing all bands drops EQ4's peak from the curve; keeping it adds it back.
+            QCOMPARE(qRound(f.gainAt(f.eq, sumColour, 1000.0) * 100),
+                     qRound(sumAt({shelf, peak, high}, 1000.0) * 100));
+            preview->findChild<QRadioButton*>("fillEmpty")->click();
+            QCOMPARE(rows->topLevelItem(3)->text(2), QString("EQ3"));
+            QCOMPARE(preview->findChild<QLabel*>("bands")->text(),
+                     QString("EQ1 changed; EQ2 changed; EQ3 changed; EQ4 kept"));
+            QCOMPARE(qRound(f.gainAt(f.eq, sumColour, 1000.0) * 100),
+                     qRound(sumAt({shelf, peak, high, kept}, 1000.0) * 100));
+            QVERIFY(f.queued().isEmpty()); // nothing is sent before OK
+
+            preview->findChild<QDialogButtonBox*>()
+                ->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)
+                ->click();
+            QTRY_VERIFY(preview.isNull());
+            if (!ok) {
+                QVERIFY(f.queued().isEmpty());
+                QCOMPARE(bands->getPEQParams(0).type, PEQType::NONE);
+                QCOMPARE(qRound(f.gainAt(f.eq, sumColour, 1000.0) * 10), -20);
+                continue;
+            }
+            QList<int> sent = f.queued();
+            std::sort(sent.begin(), sent.end());
+            QCOMPARE(sent, (QList<int>{bands->getPEQParamIndex(0), bands->getPEQParamIndex(1),
+                                       bands->getPEQParamIndex(2)}));
+            // The file's values as read (the editors would show Q 1.55), designed as the
+            // dialog designs them.
+            QCOMPARE(bands->getPEQParams(1).q, 1.554);
+            for (int b = 0; b < 3; ++b)
+                QCOMPARE(wire<peq_repr_t>((*bands->getPEQNode(b))->coefficients()),
+                         wire<peq_repr_t>(calcPEQCoeffs(bands->getPEQParams(b))));
+            QCOMPARE(f.band<QComboBox>(0, "type")->currentText(), QString("Low Shelf"));
+            QCOMPARE(bands->getPEQParams(3).type, PEQType::PEAK);
+        }
+
+        // A file that is no filter list opens no preview: it says why.
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(QByteArray("\x7f"
+                              "ELF\0\0\0",
+                              7));
+        file.close();
+        f.eq.importFile(path);
+        QVERIFY(!f.eq.findChild<QDialog*>("filterImportPreview"));
+        auto* problem = f.eq.findChild<QMessageBox*>("filterListProblem");
+        QVERIFY(problem);
+        QCOMPARE(problem->text(),
+                 QString("filters.txt: not a filter list: the file is binary (NUL bytes)"));
+        problem->close();
+        QVERIFY(f.queued().isEmpty());
     }
 };
 

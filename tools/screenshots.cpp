@@ -7,6 +7,7 @@
 #include "customdoublespinbox.h"
 #include "emulatedprocessor.h"
 #include "equalizercontrol.h"
+#include "equalizerdialog.h"
 #include "mainwindow.h"
 #include "outputnode.h"
 #include "resourceinit.h"
@@ -18,7 +19,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QFile>
 #include <QFontDatabase>
+#include <QPainter>
 #include <QPushButton>
 #include <QSettings>
 #include <QTabWidget>
@@ -66,6 +69,43 @@ bool save(QWidget* widget, const QDir& dir, const QString& name)
 {
     const QString path = dir.filePath(name + QStringLiteral(".png"));
     if (widget->grab().save(path))
+        return true;
+    std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+    return false;
+}
+
+// A measurement program's filter list previewed over the equalizer, whose graph shows the
+// curve it would give; cancelled afterwards.
+bool saveImportPreview(EqualizerDialog* equalizer, const QDir& dir, const QString& name)
+{
+    QTemporaryDir files;
+    QFile list(files.filePath(QStringLiteral("room-eq.txt")));
+    if (!list.open(QIODevice::WriteOnly))
+        return false;
+    list.write("Preamp: -4.1 dB\n"
+               "Filter 1: ON LSC Fc 65 Hz Gain 4.0 dB Q 0.70\n"
+               "Filter 2: ON PK Fc 142 Hz Gain -6.5 dB Q 4.20\n"
+               "Filter 3: ON PK Fc 1850 Hz Gain 2.5 dB Q 1.80\n"
+               "Filter 4: ON BP Fc 3000 Hz Q 2.00\n"
+               "Filter 5: ON HS Fc 9000 Hz Gain -3.0 dB\n"
+               "Filter 6: ON PK Fc 12000 Hz Gain -2.0 dB Q 3.00\n");
+    list.close();
+    equalizer->importFile(list.fileName());
+    auto* preview = equalizer->findChild<QDialog*>(QStringLiteral("filterImportPreview"));
+    if (!preview)
+        return false;
+    preview->resize(760, 300);
+    settle();
+    QPixmap picture = equalizer->grab();
+    const QPixmap over = preview->grab();
+    QPainter painter(&picture);
+    painter.drawPixmap(picture.width() - over.width() - 24, picture.height() - over.height() - 60,
+                       over);
+    painter.end();
+    preview->reject();
+    settle();
+    const QString path = dir.filePath(name + QStringLiteral(".png"));
+    if (picture.save(path))
         return true;
     std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
     return false;
@@ -166,6 +206,8 @@ int main(int argc, char* argv[])
         window.getParamTree()->getOutputNode(4)->requestEqualizer();
         settle();
         ok &= save(equalizer, dir, theme + QStringLiteral("-equalizer"));
+        ok &= saveImportPreview(static_cast<EqualizerDialog*>(equalizer), dir,
+                                theme + QStringLiteral("-import-preview"));
         equalizer->hide();
     }
     return ok ? 0 : 1;

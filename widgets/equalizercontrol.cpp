@@ -54,9 +54,33 @@ PEQParams EqualizerControl::getPEQParams()
     return params;
 }
 
+// Types a band can hold (set by an imported filter list or by the device) though the list
+// does not offer them; shown when a band holds one, so the selection never shows another.
+static QString extraTypeText(PEQType type)
+{
+    switch (type) {
+    case PEQType::LP12:
+        return QStringLiteral("Low Pass 12");
+    case PEQType::HP12:
+        return QStringLiteral("High Pass 12");
+    case PEQType::AP:
+        return QStringLiteral("All-pass 1st order");
+    case PEQType::AP2:
+        return QStringLiteral("All-pass");
+    default:
+        return QString();
+    }
+}
+
 void EqualizerControl::setPEQParams(const PEQParams& params)
 {
-    const int item = ui->type->findData(int(params.type));
+    int item = ui->type->findData(int(params.type));
+    if (item < 0 && !extraTypeText(params.type).isEmpty()) {
+        const bool wasBlocked = ui->type->blockSignals(true);
+        ui->type->addItem(extraTypeText(params.type), int(params.type));
+        ui->type->blockSignals(wasBlocked);
+        item = ui->type->count() - 1;
+    }
     if (item >= 0) {
         const bool wasBlocked = ui->type->blockSignals(true);
         ui->type->setCurrentIndex(item);

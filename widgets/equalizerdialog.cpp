@@ -4,11 +4,44 @@
 #include "peqsnode.h"
 #include "ui_equalizerdialog.h"
 
+#include <QButtonGroup>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSaveFile>
+#include <QSettings>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
 namespace {
 
 constexpr int bandCount = 5;
 constexpr int sumCurve = bandCount;
 constexpr int outputCount = 8;
+const QString lastFilterListsDirKey = QStringLiteral("lastFilterListsDir");
+const QString filterListFilter = QStringLiteral("Filter lists (*.txt);;All files (*)");
+
+QString fateText(const FileFilter& filter)
+{
+    switch (filter.fate) {
+    case FileFilter::Band:
+        return QStringLiteral("EQ%1").arg(filter.band + 1) +
+               (filter.qAssumed ? QStringLiteral(" (Q assumed 0.707)") : QString());
+    case FileFilter::Skipped:
+        return QStringLiteral("skipped: ") + filter.reason;
+    case FileFilter::Refused:
+        return QStringLiteral("refused: ") + filter.reason;
+    case FileFilter::LeftOver:
+        return QStringLiteral("not imported: ") + filter.reason;
+    }
+    return QString();
+}
 
 // The first five colours of the crossover curves, half opaque: the sum is what matters,
 // but each band must still be seen on its own.
@@ -64,6 +97,18 @@ EqualizerDialog::EqualizerDialog(QWidget* parent)
     ui->graph->setFocusPolicy(Qt::NoFocus);
     ui->graph->setAccessibleName(QStringLiteral("Equalizer response"));
     nameBands(QString());
+
+    auto* importButton =
+        ui->buttonBox->addButton(QStringLiteral("Import…"), QDialogButtonBox::ActionRole);
+    importButton->setObjectName(QStringLiteral("importButton"));
+    // Return in a band's field finishes that edit; it must not open a file dialog.
+    importButton->setAutoDefault(false);
+    connect(importButton, &QPushButton::clicked, this, &EqualizerDialog::chooseImportFile);
+    auto* exportButton =
+        ui->buttonBox->addButton(QStringLiteral("Export…"), QDialogButtonBox::ActionRole);
+    exportButton->setObjectName(QStringLiteral("exportButton"));
+    exportButton->setAutoDefault(false);
+    connect(exportButton, &QPushButton::clicked, this, &EqualizerDialog::chooseExportFile);
 }
 
 EqualizerDialog::~EqualizerDialog() = default;
@@ -102,12 +147,14 @@ void EqualizerDialog::updateSingleGraph(int index, bool store)
     if (index < 0 || index >= bandCount)
         return;
     const PEQParams params = controls.at(index)->getPEQParams();
-    const PEQCoeffs coeffs = calcPEQCoeffs(params);
-    if (store && peqsNode) {
-        peqsNode->setPEQParamsAndCoeffs(index, params, coeffs, ChangeSource::User);
-    }
+    if (store && peqsNode)
+        peqsNode->setPEQParamsAndCoeffs(index, params, calcPEQCoeffs(params), ChangeSource::User);
+    drawBand(index, params);
+}
 
-    const IIRGainCalc gain(coeffs);
+void EqualizerDialog::drawBand(int index, const PEQParams& params)
+{
+    const IIRGainCalc gain(calcPEQCoeffs(params));
     QVector<double>& gains = bandGains[index];
     for (int j = 0; j < freqs.size(); ++j)
         gains[j] = gain.calcGain(freqs.at(j).frequency);
@@ -178,4 +225,164 @@ void EqualizerDialog::onChannelLabelChanged(int channelIndex, QString text)
 void EqualizerDialog::on_buttonBox_rejected()
 {
     close();
+}
+
+void EqualizerDialog::drawBands(const FilterTextBands& bands)
+{
+    for (int i = 0; i < bandCount; ++i)
+        drawBand(i, bands.at(i));
+    updateSumGraph();
+}
+
+// The node's values, not the editors': those show fewer decimals than a band may hold.
+FilterTextBands EqualizerDialog::nodeBands() const
+{
+    FilterTextBands bands;
+    for (int i = 0; i < bandCount; ++i)
+        bands[i] = peqsNode->getPEQParams(i);
+    return bands;
+}
+
+void EqualizerDialog::showProblem(const QString& text)
+{
+    auto* box = new QMessageBox(QMessageBox::Warning, windowTitle(), text, QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("filterListProblem"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void EqualizerDialog::chooseImportFile()
+{
+    QSettings settings;
+    const QString fileName = QFileDialog::getOpenFileName(
+        this, QStringLiteral("Import filters"), settings.value(lastFilterListsDirKey).toString(),
+        filterListFilter);
+    if (fileName.isEmpty())
+        return;
+    settings.setValue(lastFilterListsDirKey, QFileInfo(fileName).absolutePath());
+    importFile(fileName);
+}
+
+void EqualizerDialog::importFile(const QString& fileName)
+{
+    if (!peqsNode)
+        return;
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly)) {
+        showProblem(QStringLiteral("%1: cannot read: %2").arg(fileName, file.errorString()));
+        return;
+    }
+    // One byte past the limit is enough to refuse a file that is too large.
+    const auto parsed =
+        std::make_shared<FilterTextFile>(parseFilterText(file.read(filterTextMaxBytes + 1)));
+    if (!parsed->error.isEmpty()) {
+        showProblem(QStringLiteral("%1: %2").arg(QFileInfo(fileName).fileName(), parsed->error));
+        return;
+    }
+
+    auto* preview = new QDialog(this);
+    preview->setObjectName(QStringLiteral("filterImportPreview"));
+    preview->setWindowTitle(QStringLiteral("Import %1").arg(QFileInfo(fileName).fileName()));
+    preview->setAttribute(Qt::WA_DeleteOnClose);
+    auto* layout = new QVBoxLayout(preview);
+    auto* rows = new QTreeWidget(preview);
+    rows->setObjectName(QStringLiteral("filters"));
+    rows->setRootIsDecorated(false);
+    rows->setHeaderLabels(
+        {QStringLiteral("Line"), QStringLiteral("Filter"), QStringLiteral("Becomes")});
+    rows->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    layout->addWidget(rows);
+    auto* preamp = new QLabel(preview);
+    preamp->setObjectName(QStringLiteral("preamp"));
+    preamp->setVisible(parsed->preampDb.has_value());
+    if (parsed->preampDb)
+        preamp->setText(QStringLiteral("Preamp %1 dB: not applied; set the channel's level to "
+                                       "match.")
+                            .arg(*parsed->preampDb));
+    layout->addWidget(preamp);
+    auto* replaceAll = new QRadioButton(QStringLiteral("Replace all bands"), preview);
+    replaceAll->setObjectName(QStringLiteral("replaceAll"));
+    replaceAll->setChecked(true);
+    auto* fillEmpty = new QRadioButton(QStringLiteral("Fill empty bands only"), preview);
+    fillEmpty->setObjectName(QStringLiteral("fillEmpty"));
+    layout->addWidget(replaceAll);
+    layout->addWidget(fillEmpty);
+    auto* bandSummary = new QLabel(preview);
+    bandSummary->setObjectName(QStringLiteral("bands"));
+    layout->addWidget(bandSummary);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, preview);
+    layout->addWidget(buttons);
+
+    const FilterTextBands current = nodeBands();
+    const auto import = std::make_shared<FilterImport>();
+    const auto remap = [=] {
+        *import = mapFilterText(*parsed, current,
+                                fillEmpty->isChecked() ? FilterImportMode::FillEmpty
+                                                       : FilterImportMode::ReplaceAll);
+        rows->clear();
+        for (const FileFilter& filter : qAsConst(import->file.filters))
+            rows->addTopLevelItem(
+                new QTreeWidgetItem({QString::number(filter.line), filter.text, fateText(filter)}));
+        QStringList notes;
+        for (int i = 0; i < bandCount; ++i) {
+            if (!import->bandNotes.at(i).isEmpty())
+                notes << QStringLiteral("EQ%1 %2").arg(i + 1).arg(import->bandNotes.at(i));
+        }
+        bandSummary->setText(notes.isEmpty() ? QStringLiteral("No band changes.")
+                                             : notes.join(QStringLiteral("; ")));
+        // The curve the bands would give, before anything is sent.
+        drawBands(import->bands);
+    };
+    remap();
+    connect(fillEmpty, &QRadioButton::toggled, preview, remap);
+    connect(buttons, &QDialogButtonBox::accepted, preview, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, preview, &QDialog::reject);
+    connect(preview, &QDialog::finished, this, [this, import](int result) {
+        // Applied bands keep the file's values as read: the editors would round them.
+        for (int i = 0; i < bandCount; ++i) {
+            const PEQParams& params = import->bands.at(i);
+            if (result == QDialog::Accepted && import->changed.at(i)) {
+                controls.at(i)->setPEQParams(params);
+                peqsNode->setPEQParamsAndCoeffs(i, params, calcPEQCoeffs(params),
+                                                ChangeSource::User);
+                drawBand(i, params);
+            } else {
+                updateSingleGraph(i, false);
+            }
+        }
+        updateSumGraph();
+    });
+    preview->open();
+}
+
+void EqualizerDialog::chooseExportFile()
+{
+    if (!peqsNode)
+        return;
+    QSettings settings;
+    const QString fileName = QFileDialog::getSaveFileName(
+        this, QStringLiteral("Export filters"), settings.value(lastFilterListsDirKey).toString(),
+        filterListFilter);
+    if (fileName.isEmpty())
+        return;
+    settings.setValue(lastFilterListsDirKey, QFileInfo(fileName).absolutePath());
+    exportFile(fileName);
+}
+
+bool EqualizerDialog::exportFile(const QString& fileName)
+{
+    if (!peqsNode)
+        return false;
+    QByteArray text;
+    QString error;
+    if (!exportFilterText(nodeBands(), text, error)) {
+        showProblem(error);
+        return false;
+    }
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit()) {
+        showProblem(QStringLiteral("%1: cannot write: %2").arg(fileName, file.errorString()));
+        return false;
+    }
+    return true;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "equalizercontrol.h"
+#include "filtertext.h"
 #include "responsecalc.h"
 
 #include <QDialog>
@@ -38,10 +39,21 @@ public Q_SLOTS:
     void onControlChanged(int controlIndex);
     void onChannelLabelChanged(int channelIndex, QString text);
     void on_buttonBox_rejected();
+    // Asks for a filter list and previews it; the folder is remembered.
+    void chooseImportFile();
+    // Previews the filter list in `fileName`: the bands stay as they are until OK.
+    void importFile(const QString& fileName);
+    void chooseExportFile();
+    // Writes the shown channel's bands to `fileName`; false (after saying why) if not.
+    bool exportFile(const QString& fileName);
 
 private:
     QString channelName() const;
     void nameBands(const QString& channel);
+    void drawBand(int index, const PEQParams& params);
+    void drawBands(const FilterTextBands& bands);
+    FilterTextBands nodeBands() const;
+    void showProblem(const QString& text);
 
     std::unique_ptr<Ui::EqualizerDialog> ui;
     QList<EqualizerControl*> controls;

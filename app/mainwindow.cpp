@@ -1,10 +1,12 @@
 #include "mainwindow.h"
 
 #include "aboutdialog.h"
+#include "channelcopy.h"
 #include "crossoverdialog.h"
 #include "dacmodelnode.h"
 #include "deviceaccess.h"
 #include "devicenodes.h"
+#include "edithistory.h"
 #include "equalizerdialog.h"
 #include "firmwareversionnode.h"
 #include "parambinding.h"
@@ -109,6 +111,7 @@ MainWindow::MainWindow(QWidget* parent)
     connect(service->addAction(QStringLiteral("Run Bootloader")), &QAction::triggered,
             deviceSession, &DeviceSession::runBootloader);
     settingsMenu.setLayoutDirection(Qt::RightToLeft);
+    buildHistoryActions();
     QAction* about = settingsMenu.addAction(QStringLiteral("   About"));
     connect(about, &QAction::triggered, this, &MainWindow::onActionAboutTriggered);
 
@@ -122,6 +125,8 @@ MainWindow::MainWindow(QWidget* parent)
     ParamHub* hub = paramTree->hub;
     connect(hub, &ParamHub::presetChanged, deviceSession, &DeviceSession::writePreset);
     connect(hub, &ParamHub::crossoverRequested, this, &MainWindow::onXoverButtonClicked);
+    connect(crossoverDialog, &CrossoverDialog::copyRequested, this,
+            [this](int output) { pasteSettings(output, -1, CrossoverPart); });
     connect(hub, &ParamHub::equalizerRequested, this, &MainWindow::onPEQButtonClicked);
     connect(hub, &ParamHub::channelLabelChanged, this, &MainWindow::onChannelLabelChanged);
     connect(hub, &ParamHub::channelLabelChanged, equalizerDialog,
@@ -253,6 +258,67 @@ void MainWindow::showMessage(const QString& text)
     QMessageBox box(this);
     box.setText(text);
     box.exec();
+}
+
+void MainWindow::buildHistoryActions()
+{
+    editHistory = new EditHistory(paramTree.get(), this);
+    // The steps hold values the device had; once it may hold others, undoing one would
+    // write a value nobody chose.
+    const QString clearedTip =
+        QStringLiteral("The history is cleared when the processor's values are read again "
+                       "(Read All, a preset change, a reconnect).");
+    undoAction = settingsMenu.addAction(QString());
+    redoAction = settingsMenu.addAction(QString());
+    for (QAction* action : {undoAction, redoAction}) {
+        action->setStatusTip(clearedTip);
+        action->setToolTip(clearedTip);
+        action->setShortcutVisibleInContextMenu(false);
+    }
+    settingsMenu.setToolTipsVisible(true);
+    connect(undoAction, &QAction::triggered, editHistory, &EditHistory::undo);
+    connect(redoAction, &QAction::triggered, editHistory, &EditHistory::redo);
+    // Application-wide, so that the dialogs and the parameter tree undo too; a text field
+    // with the focus keeps Ctrl+Z for its own text.
+    const QList<QPair<QKeySequence, QAction*>> keys = {
+        {QKeySequence(Qt::CTRL | Qt::Key_Z), undoAction},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), redoAction},
+        {QKeySequence(Qt::CTRL | Qt::Key_Y), redoAction},
+    };
+    for (const auto& key : keys) {
+        auto* shortcut = new QShortcut(key.first, this);
+        shortcut->setContext(Qt::ApplicationShortcut);
+        QAction* action = key.second;
+        connect(shortcut, &QShortcut::activated, action, &QAction::trigger);
+    }
+    connect(editHistory, &EditHistory::changed, this, &MainWindow::updateHistoryActions);
+    connect(&settingsMenu, &QMenu::aboutToShow, this, &MainWindow::updateHistoryActions);
+    updateHistoryActions();
+
+    connect(deviceSession, &DeviceSession::bulkTransferChanged, editHistory, [this](bool running) {
+        if (running && deviceSession->state() == DeviceSession::ReadingAll)
+            editHistory->clear();
+        // Like an edit, an undo waits while the whole tree is in transit.
+        bulkTransferRunning = running;
+        updateHistoryActions();
+    });
+    connect(deviceSession, &DeviceSession::connectionChanged, editHistory, [this](bool connected) {
+        if (connected)
+            editHistory->clear();
+    });
+    connect(paramTree->hub, &ParamHub::presetChanged, editHistory, &EditHistory::clear);
+}
+
+void MainWindow::updateHistoryActions()
+{
+    const QString undoText = editHistory->undoText();
+    const QString redoText = editHistory->redoText();
+    undoAction->setText(undoText.isEmpty() ? QStringLiteral("   Undo")
+                                           : QStringLiteral("   Undo %1").arg(undoText));
+    redoAction->setText(redoText.isEmpty() ? QStringLiteral("   Redo")
+                                           : QStringLiteral("   Redo %1").arg(redoText));
+    undoAction->setEnabled(!undoText.isEmpty() && !bulkTransferRunning);
+    redoAction->setEnabled(!redoText.isEmpty() && !bulkTransferRunning);
 }
 
 void MainWindow::on_settingsButton_clicked()

@@ -17,6 +17,7 @@ namespace Ui {
 class MainWindow;
 }
 class AboutDialog;
+class EditHistory;
 class ChannelControl;
 class CrossoverDialog;
 class EqualizerDialog;
@@ -44,6 +45,7 @@ public:
 
     ParamTree* getParamTree() const { return paramTree.get(); }
     DeviceSession* session() const { return deviceSession; }
+    EditHistory* history() const { return editHistory; }
 
 public Q_SLOTS:
     void onXoverButtonClicked(int channelIndex);
@@ -75,6 +77,16 @@ private:
     void updateDacTab();
     void buildPanels();
     void tuneComboBoxes();
+    void buildHistoryActions();
+    // The strip's context menu: copy its settings, paste copied ones onto it.
+    void showStripMenu(ChannelControl* strip, const QPoint& globalPos);
+    // Asks which parts (all of them, or only those of `onlyParts`) of the copied strip's
+    // channel go to which channels of its kind, `targetStrip` ticked, and sets them.
+    void pasteSettings(int sourceStrip, int targetStrip, int onlyParts = 0);
+    // Strips count outputs first, then inputs.
+    const Node* stripChannel(int strip) const;
+    QString stripName(int strip) const;
+    void updateHistoryActions();
 
     Ui::MainWindow* ui;
     AboutDialog* aboutDialog = nullptr;
@@ -90,9 +102,15 @@ private:
 
     std::unique_ptr<ParamTree> paramTree;
     DeviceSession* deviceSession = nullptr;
+    EditHistory* editHistory = nullptr;
+    QAction* undoAction = nullptr;
+    QAction* redoAction = nullptr;
+    bool bulkTransferRunning = false;
     PluginWritingProgress* pluginProgress = nullptr;
 
     QList<ChannelControl*> outputStrips;
+    QList<ChannelControl*> inputStrips;
+    int copiedStrip = -1; // whose settings "Copy settings" took
     QList<QLabel*> routingLabels;
     QList<QLabel*> subwooferLabels;
 

@@ -2,6 +2,8 @@
 // remote bindings, the label editor and the settings-file buttons.
 #include "mainwindow.h"
 
+#include "edithistory.h"
+
 #include "aboutdialog.h"
 #include "channelcontrol.h"
 #include "channelparamnodes.h"
@@ -11,6 +13,7 @@
 #include "dacmodelnode.h"
 #include "dacnodes.h"
 #include "devicenodes.h"
+#include "edithistory.h"
 #include "equalizerdialog.h"
 #include "inputnode.h"
 #include "outputnode.h"
@@ -18,6 +21,8 @@
 #include "paramtree.h"
 #include "ui_mainwindow.h"
 
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QJsonDocument>
 #include <QLabel>
@@ -102,6 +107,8 @@ void MainWindow::buildPanels()
         ui->outputChannels->addStretch();
         outputStrips.append(strip);
         connect(strip, &ChannelControl::titlePressed, this, &MainWindow::onOutputTitlePressed);
+        connect(strip, &ChannelControl::menuRequested, this,
+                [this, strip](const QPoint& at) { showStripMenu(strip, at); });
     }
     // Grouped outputs move together: every strip offers its changes to every other one.
     for (ChannelControl* from : qAsConst(outputStrips)) {
@@ -114,6 +121,9 @@ void MainWindow::buildPanels()
         auto* strip = new ChannelControl(QStringLiteral("  Input %0  ").arg(i + 1), true, this);
         strip->bind(paramTree->getInputNode(i));
         ui->inputChannels->addWidget(strip);
+        inputStrips.append(strip);
+        connect(strip, &ChannelControl::menuRequested, this,
+                [this, strip](const QPoint& at) { showStripMenu(strip, at); });
     }
 
     for (int o = 0; o < paramTree->outputCount(); ++o) {
@@ -284,7 +294,10 @@ void MainWindow::on_loadButton_clicked()
     }
     // Only what the file set is written: a member it did not hold, or one refused, keeps
     // the value the device has.
+    // One step, however many settings the file changed.
+    editHistory->beginStep(QStringLiteral("loading %1").arg(QFileInfo(fileName).fileName()));
     const SettingsLoad load = paramTree->readJsonDocument(document);
+    editHistory->endStep();
     deviceSession->writeLoaded(load.loaded);
     if (!load.refused.isEmpty())
         showMessage(failure + QLatin1Char('\n') + load.refused.join(QLatin1Char('\n')));

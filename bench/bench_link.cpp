@@ -3,14 +3,19 @@
 //      to a bare client that does the same reads with nothing but hidapi;
 //  (b) host overhead of one exchange at latency 0, from the request handed to the
 //      worker to the response arriving on the GUI thread;
-//  (c) writing and verifying a 64 KiB plugin at 1 ms per report, as a ratio to its floor.
+//  (c) writing and verifying a 64 KiB plugin at 1 ms per report, as a ratio to its floor;
+//  (d) an undo at 1 ms per report: from the call to the old value held by the processor,
+//      and to its write acknowledged.
 // The floor is the number of reports that crossed the bus times the time per report.
 #include "bareclient.h"
+#include "channelparamnodes.h"
 #include "deviceprotocol.h"
+#include "edithistory.h"
 #include "emulatedprocessor.h"
 #include "firmwaretable.h"
 #include "hidthread.h"
 #include "mainwindow.h"
+#include "outputnode.h"
 #include "paramhub.h"
 #include "paramtree.h"
 
@@ -129,7 +134,7 @@ int main(int argc, char* argv[])
                      bare.isOpen() ? "open" : "not found");
         return 1;
     }
-    std::vector<double> readAllRatios, readAllSeconds, bareSeconds, toBare;
+    std::vector<double> readAllRatios, readAllSeconds, bareSeconds, toBare, undoMs, undoAckMs;
     int readAllReports = 0, bareReports = 0;
     {
         MainWindow window;
@@ -155,6 +160,26 @@ int main(int argc, char* argv[])
                 return 1;
             }
             toBare.push_back(readAllSeconds.back() / bareSeconds.back());
+        }
+
+        // (d) an undo, from the call to the old value written on the processor
+        VolumeNode* volume = window.getParamTree()->getOutputNode(0)->volumeNode();
+        const auto settle = [&window] {
+            while (!window.session()->isIdle())
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        };
+        for (int run = 0; run < 21; ++run) {
+            const QByteArray old = volume->serialize();
+            volume->setValue(-10.0 - run, ChangeSource::User);
+            settle();
+            QElapsedTimer clock;
+            clock.start();
+            window.history()->undo();
+            while (emu.value(volume->paramIndex) != old)
+                QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            undoMs.push_back(clock.nsecsElapsed() * 1e-6);
+            settle();
+            undoAckMs.push_back(clock.nsecsElapsed() * 1e-6);
         }
     }
 
@@ -230,5 +255,9 @@ int main(int argc, char* argv[])
     std::printf("(c) 64 KiB plugin write + verify, 1 ms/report: %.2f s, ratio to floor %.3f "
                 "(median of %zu)\n",
                 pluginSeconds, median(pluginRatios), pluginRatios.size());
+    // The emulated processor takes a value as its last report arrives; the answer follows.
+    std::printf("(d) undo of a volume edit, 1 ms/report: processor holds the old value after "
+                "%.2f ms, write acknowledged after %.2f ms (medians of %zu undos)\n",
+                median(undoMs), median(undoAckMs), undoMs.size());
     return 0;
 }

@@ -13,6 +13,8 @@ ParamHub::ParamHub(QObject* parent) : QObject(parent), queue(new UpdateQueue(thi
 
 void ParamHub::announce(int paramIndex, ChangeSource source)
 {
+    if (deviceValuesAsUser && source == ChangeSource::Device)
+        source = ChangeSource::User;
     Q_EMIT valueChanged(paramIndex, source);
     if (source == ChangeSource::User)
         enqueueParamIndexForUpdate(paramIndex);

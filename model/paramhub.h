@@ -27,6 +27,10 @@ public:
     // Announces a parameter's new value; a user's change is also queued for writing.
     void announce(int paramIndex, ChangeSource source);
 
+    // While set, a value taken as the device's is announced and queued as the user's: undo
+    // puts back a wire value, and it must be written like the edit it reverses.
+    void setDeviceValuesAsUser(bool on) { deviceValuesAsUser = on; }
+
     UpdateQueue* updateQueue() const { return queue; }
     void enqueueParamIndexForUpdate(int paramIndex);
     bool dequeueParamIndex(int& paramIndex);
@@ -50,4 +54,5 @@ Q_SIGNALS:
 
 private:
     UpdateQueue* queue;
+    bool deviceValuesAsUser = false;
 };

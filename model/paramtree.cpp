@@ -104,6 +104,17 @@ bool ParamTree::deserializeParam(ParamSubset subset, int index, const QByteArray
     return node && node->deserialize(data);
 }
 
+bool ParamTree::restoreParam(int index, const QByteArray& data)
+{
+    Node* node = getParamNode(All, index);
+    if (!node)
+        return false;
+    hub->setDeviceValuesAsUser(true);
+    const bool taken = node->deserialize(data);
+    hub->setDeviceValuesAsUser(false);
+    return taken;
+}
+
 PresetNode* ParamTree::getPresetNode()
 {
     return preset;

@@ -46,6 +46,10 @@ public:
     Node* getSubsetNode(ParamSubset subset, int index);
     Node* getParamNode(ParamSubset subset, int index);
     bool deserializeParam(ParamSubset subset, int index, const QByteArray& data);
+    // Sets a parameter (index among all) to a wire value as the user's edit: announced and
+    // queued for writing. Undo and paste set values this way. False when the value does not
+    // fit the parameter.
+    bool restoreParam(int index, const QByteArray& data);
 
     PresetNode* getPresetNode();
     QList<XoverNode*>& getXoverNodes();

@@ -71,7 +71,8 @@ private Q_SLOTS:
         }
         QCOMPARE(texts, QStringList({"   Read All  (F5)", "   Write Plugin", "   Read Levels",
                                      "   Dark mode", QStringLiteral("   Parameter Tree\u2026"),
-                                     "   Service", "> Reboot", "> Run Bootloader", "   About"}));
+                                     "   Service", "> Reboot", "> Run Bootloader", "   Undo",
+                                     "   Redo", "   About"}));
         QCOMPARE(menu->actions().at(0)->shortcut(), QKeySequence(Qt::Key_F5));
 
         // The tree opens beside the window, which stays usable.

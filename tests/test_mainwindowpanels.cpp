@@ -1,10 +1,13 @@
 #include "channelcontrol.h"
+#include "channelcopy.h"
 #include "customcheckbox.h"
 #include "customcombobox.h"
 #include "customdoublespinbox.h"
 #include "doublespinboxnode.h"
+#include "edithistory.h"
 #include "inputnode.h"
 #include "labelledgroupbox.h"
+#include "labelnode.h"
 #include "linkexchange.h"
 #include "mainwindow.h"
 #include "outputnode.h"
@@ -12,14 +15,18 @@
 #include "paramtree.h"
 #include "paramtreeview.h"
 #include "peqdesign.h"
+#include "peqsnode.h"
 #include "steadycachestyle.h"
 #include "testsupport.h"
 #include "volumeslider.h"
 #include "wirevalue.h"
 #include "xoverdesign.h"
+#include "xovernode.h"
 
 #include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
 #include <QGridLayout>
@@ -38,6 +45,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <csignal>
 #include <sys/resource.h>
 
@@ -680,6 +688,233 @@ private Q_SLOTS:
         QCOMPARE(processor(), (QList<float>{-9.5f, -9.5f, 3.0f}));
     }
 
+    // A fader drag of 50 key presses is one step, named after the channel's label. Undoing it
+    // writes the old value with the very request a direct edit sends, and the window shows it;
+    // redo (both keys) writes the new one again. A grouped move of three strips is one step
+    // for all three, and Read All leaves nothing to undo.
+    void undoAndRedoReachTheProcessor()
+    {
+        ParamTree* tree = w->getParamTree();
+        EditHistory* history = w->history();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
+        activate();
+        tree->getOutputNode(0)->labelNode()->setText(QStringLiteral("Tweeter L"),
+                                                     ChangeSource::Device);
+        volumeNode(0)->setValue(-40.0, ChangeSource::User);
+        QTRY_VERIFY(w->session()->isIdle());
+        const QList<QByteArray> direct = requestsOf(0x02);
+        QCOMPARE(direct.size(), 1);
+        history->clear();
+        emu.clearLogs();
+
+        ChannelControl* strip = stripTitled(QStringLiteral("  Tweeter L  "));
+        QVERIFY(strip);
+        QWidget* fader = strip->findChild<QSlider*>(QStringLiteral("slider"));
+        auto* box = strip->findChild<QDoubleSpinBox*>(QStringLiteral("volume"));
+        fader->setFocus(Qt::TabFocusReason);
+        for (int i = 0; i < 50; ++i)
+            QTest::keyClick(fader, Qt::Key_Up);
+        QTRY_COMPARE(readFloatLE(emu.value(volumeNode(0)->paramIndex)), -15.0f);
+        QTRY_VERIFY(w->session()->isIdle());
+        QCOMPARE(history->undoCount(), 1);
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo Tweeter L volume"));
+        QVERIFY(menuEntry("Undo")->toolTip().contains(QStringLiteral("read again")));
+        QVERIFY(!menuEntry("Redo")->isEnabled());
+
+        emu.clearLogs();
+        QTest::keyClick(fader, Qt::Key_Z, Qt::ControlModifier);
+        QTRY_COMPARE(readFloatLE(emu.value(volumeNode(0)->paramIndex)), -40.0f);
+        QTRY_VERIFY(w->session()->isIdle());
+        QCOMPARE(requestsOf(0x02), direct);
+        QCOMPARE(box->value(), -40.0);
+        QCOMPARE(menuEntry("Redo")->text(), QStringLiteral("   Redo Tweeter L volume"));
+        QVERIFY(!menuEntry("Undo")->isEnabled());
+        for (const QKeySequence& redo :
+             {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), QKeySequence(Qt::CTRL | Qt::Key_Y)}) {
+            QTest::keySequence(fader, redo);
+            QTRY_COMPARE(readFloatLE(emu.value(volumeNode(0)->paramIndex)), -15.0f);
+            QCOMPARE(box->value(), -15.0);
+            if (redo[0] != (Qt::CTRL | Qt::Key_Y))
+                QTest::keyClick(fader, Qt::Key_Z, Qt::ControlModifier);
+        }
+
+        for (int i = 0; i < 3; ++i) {
+            setVolume(i, -20.0);
+            stripTitled(i == 0 ? QStringLiteral("  Tweeter L  ")
+                               : QStringLiteral("  Output %1  ").arg(i + 1))
+                ->findChild<QCheckBox*>(QStringLiteral("group"))
+                ->click();
+        }
+        QTRY_VERIFY(w->session()->isIdle());
+        history->clear();
+        for (int i = 0; i < 4; ++i)
+            QTest::keyClick(fader, Qt::Key_Up);
+        for (int i = 0; i < 3; ++i)
+            QTRY_COMPARE(readFloatLE(emu.value(volumeNode(i)->paramIndex)), -18.0f);
+        QCOMPARE(history->undoCount(), 1);
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo volume of 3 channels"));
+        QTest::keyClick(fader, Qt::Key_Z, Qt::ControlModifier);
+        for (int i = 0; i < 3; ++i)
+            QTRY_COMPARE(readFloatLE(emu.value(volumeNode(i)->paramIndex)), -20.0f);
+        QVERIFY(!history->canUndo());
+
+        QTest::keyClick(fader, Qt::Key_Up);
+        QTRY_VERIFY(history->canUndo());
+        QTRY_VERIFY(w->session()->isIdle());
+        w->session()->readAll();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QVERIFY(!history->canUndo() && !history->canRedo());
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo"));
+    }
+
+    // A loaded file is one step, to be undone once it is written: undoing it writes back
+    // every setting it changed.
+    void undoingALoadRestoresEverySetting()
+    {
+        ParamTree* tree = w->getParamTree();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
+        QJsonDocument document;
+        tree->constructJsonDocument(document);
+        QJsonObject root = document.object();
+        QJsonObject output = root.value("Analog Output 2").toObject();
+        output.insert("Volume", -33.3);
+        output.insert("Delay", 2.5);
+        root.insert("Analog Output 2", output);
+        const QString inputName = tree->getInputNode(0)->name;
+        QJsonObject input = root.value(inputName).toObject();
+        QVERIFY(input.contains("Mute"));
+        input.insert("Mute", true);
+        root.insert(inputName, input);
+        const QString path = dir.filePath(QStringLiteral("undo.json"));
+        writeFile(path, QJsonDocument(root).toJson());
+        QMap<int, QByteArray> before;
+        for (Node* node : *tree->subsetToList(ParamTree::All))
+            before.insert(node->paramIndex, emu.value(node->paramIndex));
+
+        answerFileDialog(path);
+        click("loadButton");
+        QVERIFY(!menuEntry("Undo")->isEnabled()); // not while the file is being written
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QVERIFY(menuEntry("Undo")->isEnabled());
+        QCOMPARE(readFloatLE(emu.value(volumeNode(1)->paramIndex)), -33.3f);
+        QCOMPARE(w->history()->undoCount(), 1);
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo loading undo.json"));
+
+        emu.clearLogs();
+        w->history()->undo();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(requestsOf(0x02).size(), 3);
+        for (Node* node : *tree->subsetToList(ParamTree::All)) {
+            if (!node->readOnly)
+                QCOMPARE(emu.value(node->paramIndex).toHex(),
+                         before.value(node->paramIndex).toHex());
+        }
+    }
+
+    // Output 1's equalizer and crossover onto output 2, chosen in its strip's menu (right-click
+    // on output 1's title, Shift+F10 on output 2): only the band and the side that differ are
+    // written; volume and label stay; one undo puts output 2 back. Then output 1's crossover
+    // onto output 3 from the crossover dialog.
+    void pasteSettingsBetweenStrips()
+    {
+        ParamTree* tree = w->getParamTree();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
+        activate();
+        OutputNode* one = tree->getOutputNode(0);
+        OutputNode* two = tree->getOutputNode(1);
+        const PEQParams band{PEQType::PEAK, 1000.0, 6.0, 2.0};
+        one->getPEQSNode()->setPEQParamsAndCoeffs(2, band, calcPEQCoeffs(band),
+                                                  ChangeSource::Device);
+        const XoverParams highPass{XoverType::BW_12, true, 100.0};
+        one->getXoverNode()->setXoverParamsAndCoeffs(true, highPass, calcXoverCoeffs(highPass),
+                                                     ChangeSource::Device);
+        setVolume(0, -7.0);
+        two->labelNode()->setText(QStringLiteral("Mid R"), ChangeSource::Device);
+        const QList<Node*> pasted = channelPartParams(two, EqualizerPart | CrossoverPart);
+        QMap<int, QByteArray> before;
+        for (Node* node : *tree->subsetToList(ParamTree::All))
+            before.insert(node->paramIndex, emu.value(node->paramIndex));
+
+        const auto stripMenuEntry = [this](const QString& text) {
+            auto* menu = w->findChild<QMenu*>(QStringLiteral("stripMenu"));
+            QAction* found = nullptr;
+            for (QAction* action : menu ? menu->actions() : QList<QAction*>())
+                if (action->text() == text)
+                    found = action;
+            return found;
+        };
+        ChannelControl* first = stripTitled(QStringLiteral("  Output 1  "));
+        QContextMenuEvent rightClick(QContextMenuEvent::Mouse, QPoint(30, 10),
+                                     first->mapToGlobal(QPoint(30, 10)));
+        QApplication::sendEvent(first, &rightClick);
+        QAction* copy = stripMenuEntry(QStringLiteral("Copy settings"));
+        QVERIFY(copy);
+        QVERIFY(!stripMenuEntry(QStringLiteral("Paste settings to \u2026"))->isEnabled());
+        copy->trigger();
+        w->findChild<QMenu*>(QStringLiteral("stripMenu"))->close();
+        QTRY_VERIFY(!w->findChild<QMenu*>(QStringLiteral("stripMenu")));
+        activate(); // the popup took the activation with it
+
+        emu.clearLogs();
+        ChannelControl* second = stripTitled(QStringLiteral("  Mid R  "));
+        QWidget* fader = second->findChild<QSlider*>(QStringLiteral("slider"));
+        fader->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(fader, Qt::Key_F10, Qt::ShiftModifier);
+        QAction* paste = stripMenuEntry(QStringLiteral("Paste settings to \u2026"));
+        QVERIFY(paste && paste->isEnabled());
+        bool offered = false;
+        answerNextDialog([&offered](QWidget* dialog) {
+            const QList<QCheckBox*> boxes = dialog->findChildren<QCheckBox*>();
+            // Every part ticked; of the channels, only the one the menu was opened on.
+            offered =
+                boxes.size() == 4 + 7 &&
+                std::all_of(boxes.begin(), boxes.end(), [](QCheckBox* box) {
+                    const QString name = box->objectName();
+                    return box->isChecked() == (!name.startsWith("pasteTo") || name == "pasteTo2");
+                });
+            for (const char* name : {"pasteLevels", "pasteRouting"})
+                dialog->findChild<QCheckBox*>(name)->setChecked(false);
+            dialog->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        paste->trigger();
+        QVERIFY(offered);
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+
+        QCOMPARE(requestsOf(0x02).size(), 2); // the band and the high-pass side
+        const QList<Node*> source = channelPartParams(one, EqualizerPart | CrossoverPart);
+        for (int i = 0; i < pasted.size(); ++i)
+            QCOMPARE(emu.value(pasted[i]->paramIndex).toHex(), source[i]->serialize().toHex());
+        QCOMPARE(emu.value(volumeNode(1)->paramIndex), before.value(volumeNode(1)->paramIndex));
+        QCOMPARE(two->getLabel(), QStringLiteral("Mid R"));
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo paste from Output 1"));
+
+        w->history()->undo();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        for (Node* node : pasted)
+            QCOMPARE(emu.value(node->paramIndex).toHex(), before.value(node->paramIndex).toHex());
+
+        // "Copy crossover to…" in the crossover dialog offers the crossover alone.
+        w->onXoverButtonClicked(0);
+        auto* dialog = w->findChild<QDialog*>(QStringLiteral("CrossoverDialog"));
+        QStringList parts;
+        answerNextDialog([&parts](QWidget* paste) {
+            for (QCheckBox* box : paste->findChildren<QCheckBox*>())
+                if (!box->objectName().startsWith("pasteTo"))
+                    parts << box->objectName();
+            paste->findChild<QCheckBox*>("pasteTo2")->setChecked(false);
+            paste->findChild<QCheckBox*>("pasteTo3")->setChecked(true);
+            paste->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        dialog->findChild<QPushButton*>(QStringLiteral("copyCrossover"))->click();
+        QCOMPARE(parts, QStringList{"pasteCrossover"});
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        const QList<Node*> third = channelPartParams(tree->getOutputNode(2), CrossoverPart);
+        const QList<Node*> firstXover = channelPartParams(one, CrossoverPart);
+        for (int i = 0; i < third.size(); ++i)
+            QCOMPARE(emu.value(third[i]->paramIndex).toHex(), firstXover[i]->serialize().toHex());
+        QCOMPARE(emu.value(pasted.last()->paramIndex), before.value(pasted.last()->paramIndex));
+    }
+
     void saveThroughTheButton()
     {
         answerFileDialog(dir.filePath(QStringLiteral("plain")));
@@ -968,6 +1203,14 @@ private:
         return nullptr;
     }
     void click(const char* button) { w->findChild<QPushButton*>(button)->click(); }
+    // The settings menu's entry whose text begins with `word` (after its indent).
+    QAction* menuEntry(const QString& word)
+    {
+        for (QAction* action : w->findChildren<QAction*>())
+            if (action->text().trimmed().startsWith(word))
+                return action;
+        qFatal("no menu entry %s", qPrintable(word));
+    }
     // Loads the file through the Load button, from a clean request log; the message the window
     // shows, once it is idle again (marked when it did not settle in time).
     QString loadWithMessage(const QString& path)

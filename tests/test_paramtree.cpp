@@ -2,8 +2,11 @@
 #include "checkboxnode.h"
 #include "devicenodes.h"
 #include "doublespinboxnode.h"
+#include "edithistory.h"
 #include "firmwaretable.h"
+#include "hubqueue.h"
 #include "inputnode.h"
+#include "labelnode.h"
 #include "outputnode.h"
 #include "paramhub.h"
 #include "paramtree.h"
@@ -200,6 +203,59 @@ private Q_SLOTS:
         QVERIFY(hub.dequeueParamIndex(queued) && queued == 7);
         QVERIFY(hub.dequeueParamIndex(queued) && queued == 37 + 16 * 2 + 5);
         QVERIFY(!hub.dequeueParamIndex(queued));
+    }
+
+    // Steps: a different parameter in between, or a second's pause, starts a new step. Undo
+    // and redo queue the parameter like an edit, and an equalizer band or a crossover side
+    // comes back byte for byte. Steps are named after the channel's label.
+    void editHistorySteps()
+    {
+        ParamTree own;
+        EditHistory history(&own);
+        OutputNode* output = own.getOutputNode(0);
+        output->labelNode()->setText(QStringLiteral("Tweeter L"), ChangeSource::Device);
+        VolumeNode* volume = output->volumeNode();
+        const QByteArray bandBefore = output->getPEQSNode()->getPEQNode(2).value()->serialize();
+        const QByteArray sideBefore = output->getXoverNode()->children.first()->serialize();
+
+        volume->setValue(-5.0, ChangeSource::User);
+        QCoreApplication::processEvents();
+        output->muteNode()->setChecked(true, ChangeSource::User);
+        QCoreApplication::processEvents();
+        volume->setValue(-6.0, ChangeSource::User);
+        volume->setValue(-6.0, ChangeSource::User); // no change, no step
+        QCOMPARE(history.undoCount(), 3);
+        QCOMPARE(history.undoText(), QStringLiteral("Tweeter L volume"));
+        drain(*own.hub);
+        history.undo();
+        QCOMPARE(volume->value(), -5.0);
+        QCOMPARE(drain(*own.hub), QList<int>{volume->paramIndex});
+        QCOMPARE(history.undoText(), QStringLiteral("Tweeter L mute"));
+        history.redo();
+        QCOMPARE(volume->value(), -6.0);
+        QCOMPARE(drain(*own.hub), QList<int>{volume->paramIndex});
+
+        history.clear();
+        volume->setValue(-10.0, ChangeSource::User);
+        QCoreApplication::processEvents();
+        QTest::qWait(1100);
+        volume->setValue(-11.0, ChangeSource::User);
+        QCoreApplication::processEvents();
+        QCOMPARE(history.undoCount(), 2);
+
+        const PEQParams band{PEQType::PEAK, 1234.0, 4.5, 3.3};
+        output->getPEQSNode()->setPEQParamsAndCoeffs(2, band, calcPEQCoeffs(band),
+                                                     ChangeSource::User);
+        const XoverParams side{XoverType::BW_18, true, 321.0};
+        output->getXoverNode()->setXoverParamsAndCoeffs(true, side, calcXoverCoeffs(side),
+                                                        ChangeSource::User);
+        QCOMPARE(history.undoText(), QStringLiteral("2 settings"));
+        history.undo();
+        QCOMPARE(output->getPEQSNode()->getPEQNode(2).value()->serialize().toHex(),
+                 bandBefore.toHex());
+        QCOMPARE(output->getXoverNode()->children.first()->serialize().toHex(), sideBefore.toHex());
+        history.redo();
+        QCOMPARE(output->getPEQSNode()->getPEQParams(2).frequency, 1234.0);
     }
 
     // The settings file, each case in trees of its own.

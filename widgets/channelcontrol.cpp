@@ -9,6 +9,7 @@
 #include "paramtree.h"
 #include "ui_channelcontrol.h"
 
+#include <QContextMenuEvent>
 #include <QMouseEvent>
 #include <QScopedValueRollback>
 #include <QShortcut>
@@ -58,6 +59,11 @@ ChannelControl::ChannelControl(const QString& title, bool isInput, QWidget* pare
         connect(rename, &QShortcut::activated, this, &ChannelControl::titlePressed);
         setAccessibleDescription(QStringLiteral("F2 renames this output"));
     }
+    // The menu key reaches contextMenuEvent by itself; Shift+F10 is the other common route.
+    auto* menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), this);
+    menuKey->setContext(Qt::WidgetWithChildrenShortcut);
+    connect(menuKey, &QShortcut::activated, this,
+            [this] { Q_EMIT menuRequested(mapToGlobal(QPoint(width() / 4, 10))); });
     ui->volumeSource->hide();
     ui->spdifCable->hide();
     connect(ui->volume, &CustomDoubleSpinBox::editingFinishedWithDelta, this,
@@ -252,6 +258,17 @@ void ChannelControl::on_change(ChannelControl::Change change, bool* ok)
 void ChannelControl::mousePressEvent(QMouseEvent* event)
 {
     LabelledGroupBox::mousePressEvent(event);
-    if (qRound(event->localPos().y()) <= 40)
+    // The right button opens the strip's menu instead.
+    if (event->button() == Qt::LeftButton && qRound(event->localPos().y()) <= 40)
         Q_EMIT titlePressed();
+}
+
+void ChannelControl::contextMenuEvent(QContextMenuEvent* event)
+{
+    if (!inputNode && !outputNode) {
+        event->ignore(); // the master strip has nothing to copy
+        return;
+    }
+    Q_EMIT menuRequested(event->globalPos());
+    event->accept();
 }

@@ -61,6 +61,8 @@ public:
 Q_SIGNALS:
     void changed(ChannelControl::Change change, bool* ok);
     void titlePressed();
+    // Right-click, the context menu key or Shift+F10 on the strip: where to show its menu.
+    void menuRequested(const QPoint& globalPos);
 
 public Q_SLOTS:
     void on_peq_clicked();
@@ -73,6 +75,7 @@ public Q_SLOTS:
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     void nameControls(const QString& label);

@@ -4,6 +4,8 @@
 #include "xoverdesign.h"
 #include "xovernode.h"
 
+#include <QPushButton>
+
 namespace {
 
 constexpr int outputCount = 8;
@@ -47,6 +49,13 @@ CrossoverDialog::CrossoverDialog(QWidget* parent)
     ui->graph->setFocusPolicy(Qt::NoFocus);
     ui->graph->setAccessibleName(QStringLiteral("Crossover responses"));
     freqs = makeFreqsRange(10.0, 30000.0, 0.01);
+    QPushButton* copy = ui->buttonBox->addButton(QStringLiteral("Copy crossover to\u2026"),
+                                                 QDialogButtonBox::ActionRole);
+    copy->setObjectName(QStringLiteral("copyCrossover"));
+    connect(copy, &QPushButton::clicked, this, [this] {
+        if (shownOutput >= 0)
+            Q_EMIT copyRequested(shownOutput);
+    });
 }
 
 CrossoverDialog::~CrossoverDialog() = default;
@@ -67,6 +76,7 @@ XoverNode* CrossoverDialog::getXoverNode(int index)
 
 void CrossoverDialog::show(int outputIndex)
 {
+    shownOutput = outputIndex;
     for (int i = 0; i < controls.size(); ++i) {
         XoverNode* node = getXoverNode(i);
         if (!node)

@@ -38,9 +38,14 @@ public Q_SLOTS:
     void onChannelLabelChanged(int channelIndex, QString text);
     void on_buttonBox_rejected();
 
+Q_SIGNALS:
+    // "Copy crossover to…": the window asks where to copy the shown output's crossover.
+    void copyRequested(int outputIndex);
+
 private:
     std::unique_ptr<Ui::CrossoverDialog> ui;
     QList<CrossoverControl*> controls;
     QList<XoverNode*> xoverNodes;
     QList<FreqPair> freqs;
+    int shownOutput = -1; // whose response is drawn
 };

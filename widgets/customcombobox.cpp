@@ -82,8 +82,12 @@ void CustomComboBox::showPopup()
 // platform's list; Space takes one and Escape closes the popup on their own.
 bool CustomComboBox::eventFilter(QObject* watched, QEvent* event)
 {
+    // The event type first: while the popup is being destroyed its buttons still send
+    // events here, and the guarded popup must not be looked at then.
+    if (event->type() != QEvent::KeyPress)
+        return QComboBox::eventFilter(watched, event);
     auto* button = qobject_cast<QPushButton*>(watched);
-    if (!button || button->parentWidget() != popup || event->type() != QEvent::KeyPress)
+    if (!button || button->parentWidget() != popup)
         return QComboBox::eventFilter(watched, event);
     const int index = button->property("itemIndex").toInt();
     switch (static_cast<QKeyEvent*>(event)->key()) {

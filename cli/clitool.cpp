@@ -247,6 +247,8 @@ private:
 
     int status(bool json);
     int backup(const QString& fileName);
+    // Writes `text` to the file, or to standard output for "-".
+    int writeOutput(const QString& fileName, const QByteArray& text);
     int restore(const QString& fileName);
     int get(const QString& path, bool json);
     int set(const QString& path, const QString& value);
@@ -622,6 +624,11 @@ int Cli::backup(const QString& fileName)
     if (const int code = connectDevice())
         return code;
     const QByteArray text = tree.settingsFileText();
+    return writeOutput(fileName, text);
+}
+
+int Cli::writeOutput(const QString& fileName, const QByteArray& text)
+{
     if (fileName == QLatin1String("-")) {
         out.flush();
         out.device()->write(text);
@@ -905,16 +912,7 @@ int Cli::eqExport(const QString& channel, const QString& fileName)
     QString error;
     if (!exportFilterText(bands, text, error))
         return fail(ExitFile, QStringLiteral("%1: %2").arg(channel, error));
-    if (fileName == QLatin1String("-")) {
-        out.flush();
-        out.device()->write(text);
-        return ExitOk;
-    }
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size() || !file.commit())
-        return fail(ExitFile,
-                    QStringLiteral("%1: cannot write: %2").arg(fileName, file.errorString()));
-    return ExitOk;
+    return writeOutput(fileName, text);
 }
 
 } // namespace

@@ -85,6 +85,7 @@ private:
     void pasteSettings(int sourceStrip, int targetStrip, int onlyParts = 0);
     // Strips count outputs first, then inputs.
     const Node* stripChannel(int strip) const;
+    int stripOf(const Node* channel) const; // -1 for no strip's channel
     QString stripName(int strip) const;
     void updateHistoryActions();
 

@@ -40,6 +40,14 @@ const Node* MainWindow::stripChannel(int strip) const
     return paramTree->getInputNode(strip - outputStrips.size());
 }
 
+int MainWindow::stripOf(const Node* channel) const
+{
+    for (int i = 0; i < outputStrips.size() + inputStrips.size(); ++i)
+        if (stripChannel(i) == channel)
+            return i;
+    return -1;
+}
+
 QString MainWindow::stripName(int strip) const
 {
     if (strip < outputStrips.size())

@@ -15,6 +15,7 @@
 #include "paramtree.h"
 #include "paramtreeview.h"
 #include "peqdesign.h"
+#include "peqnode.h"
 #include "peqsnode.h"
 #include "steadycachestyle.h"
 #include "testsupport.h"
@@ -913,6 +914,31 @@ private Q_SLOTS:
         for (int i = 0; i < third.size(); ++i)
             QCOMPARE(emu.value(third[i]->paramIndex).toHex(), firstXover[i]->serialize().toHex());
         QCOMPARE(emu.value(pasted.last()->paramIndex), before.value(pasted.last()->paramIndex));
+
+        // "Copy equalizer to…" in the equalizer dialog, on an input: the bands alone, offered
+        // to the other input only.
+        InputNode* in1 = tree->getInputNode(0);
+        InputNode* in2 = tree->getInputNode(1);
+        in1->getPEQSNode()->setPEQParamsAndCoeffs(4, band, calcPEQCoeffs(band),
+                                                  ChangeSource::Device);
+        in1->getPEQSNode()->requestEditor();
+        QStringList offers;
+        answerNextDialog([&offers](QWidget* paste) {
+            for (QCheckBox* box : paste->findChildren<QCheckBox*>())
+                offers << box->objectName() + (box->isChecked() ? "+" : "-");
+            paste->findChild<QCheckBox*>("pasteTo2")->setChecked(true);
+            paste->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        emu.clearLogs();
+        w->findChild<QDialog*>(QStringLiteral("EqualizerDialog"))
+            ->findChild<QPushButton*>(QStringLiteral("copyEqualizer"))
+            ->click();
+        QCOMPARE(offers, (QStringList{"pasteEqualizer+", "pasteTo2-"}));
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(requestsOf(0x02).size(), 1);
+        QCOMPARE(emu.value(in2->getPEQSNode()->getPEQParamIndex(4)).toHex(),
+                 in1->getPEQSNode()->getPEQNode(4).value()->serialize().toHex());
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo paste from Input 1"));
     }
 
     void saveThroughTheButton()

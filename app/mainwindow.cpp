@@ -113,6 +113,7 @@ MainWindow::MainWindow(QWidget* parent)
             deviceSession, &DeviceSession::runBootloader);
     settingsMenu.setLayoutDirection(Qt::RightToLeft);
     buildHistoryActions();
+    buildLinks();
     QAction* about = settingsMenu.addAction(QStringLiteral("   About"));
     connect(about, &QAction::triggered, this, &MainWindow::onActionAboutTriggered);
 

@@ -17,6 +17,7 @@ namespace Ui {
 class MainWindow;
 }
 class AboutDialog;
+class ChannelLink;
 class EditHistory;
 class ChannelControl;
 class CrossoverDialog;
@@ -88,6 +89,9 @@ private:
     int stripOf(const Node* channel) const; // -1 for no strip's channel
     QString stripName(int strip) const;
     void updateHistoryActions();
+    // "Link L/R" on the output strips, kept per preset.
+    void buildLinks();
+    void showPresetLinks();
 
     Ui::MainWindow* ui;
     AboutDialog* aboutDialog = nullptr;
@@ -104,6 +108,7 @@ private:
     std::unique_ptr<ParamTree> paramTree;
     DeviceSession* deviceSession = nullptr;
     EditHistory* editHistory = nullptr;
+    ChannelLink* channelLink = nullptr;
     QAction* undoAction = nullptr;
     QAction* redoAction = nullptr;
     bool bulkTransferRunning = false;

@@ -993,6 +993,12 @@ private Q_SLOTS:
         const int side1 = one->getXoverNode()->getParamIndex(true);
         QCOMPARE(emu.value(side1).toHex(),
                  emu.value(two->getXoverNode()->getParamIndex(true)).toHex());
+        // The dialog shows output 1's mirrored side too.
+        QCOMPARE(crossover->findChildren<CrossoverControl*>()
+                     .at(0)
+                     ->findChild<QComboBox*>(QStringLiteral("highpassType"))
+                     ->currentIndex(),
+                 highpass->currentIndex());
 
         emu.clearLogs();
         volumeNode(0)->setValue(-12.0, ChangeSource::User);

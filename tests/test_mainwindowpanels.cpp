@@ -977,6 +977,7 @@ private Q_SLOTS:
         QCOMPARE(two->getPEQSNode()->getPEQParams(1).gain, 4.5);
         QCOMPARE(emu.value(band2).toHex(), emu.value(band1).toHex());
         QCOMPARE(w->history()->undoCount(), 1);
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo EQ2 of 2 channels"));
         w->history()->undo();
         QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
         QCOMPARE(emu.value(band1).toHex(), bandBefore.toHex());

@@ -1,8 +1,10 @@
 #include "channelcontrol.h"
 #include "channelcopy.h"
+#include "crossovercontrol.h"
 #include "customcheckbox.h"
 #include "customcombobox.h"
 #include "customdoublespinbox.h"
+#include "devicenodes.h"
 #include "doublespinboxnode.h"
 #include "edithistory.h"
 #include "inputnode.h"
@@ -15,6 +17,7 @@
 #include "paramtree.h"
 #include "paramtreeview.h"
 #include "peqdesign.h"
+#include "peqnode.h"
 #include "peqsnode.h"
 #include "steadycachestyle.h"
 #include "testsupport.h"
@@ -295,11 +298,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QStringList>("values");
         QTest::newRow("output") << "  Output 3  "
-                                << QStringList{"Output 3 group",       "Output 3 volume fader",
-                                               "Output 3 level meter", "Output 3 volume",
-                                               "Output 3 mute",        "Output 3 invert",
-                                               "Output 3 delay",       "Output 3 crossover",
-                                               "Output 3 equalizer"}
+                                << QStringList{"Output 3 group",        "Output 3 link L/R",
+                                               "Output 3 volume fader", "Output 3 level meter",
+                                               "Output 3 volume",       "Output 3 mute",
+                                               "Output 3 invert",       "Output 3 delay",
+                                               "Output 3 crossover",    "Output 3 equalizer"}
                                 << QStringList{"Output 3 volume fader: -12.5 dB (-12.5)",
                                                "Output 3 level meter: -18.0 dB (-18)",
                                                "Output 3 volume: -12.5 (-12.5)",
@@ -352,8 +355,9 @@ private Q_SLOTS:
             if (accessibleName(box).startsWith(QLatin1String("Tweeter L")))
                 boxes << accessibleName(box);
         boxes.sort();
-        QCOMPARE(boxes, QStringList({"Tweeter L from Input 1", "Tweeter L from Input 2",
-                                     "Tweeter L group", "Tweeter L subwoofer channel"}));
+        QCOMPARE(boxes,
+                 QStringList({"Tweeter L from Input 1", "Tweeter L from Input 2", "Tweeter L group",
+                              "Tweeter L link L/R", "Tweeter L subwoofer channel"}));
     }
 
     // Tab walks strip by strip, top to bottom, and reaches the master strip (right of the
@@ -365,9 +369,9 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("visits");
         QTest::newRow("output strip")
             << 0 << "Output 2 group"
-            << QStringList{"Output 2 volume fader", "Output 2 volume", "Output 2 mute",
-                           "Output 2 invert",       "Output 2 delay",  "Output 2 crossover",
-                           "Output 2 equalizer",    "Output 3 group"};
+            << QStringList{"Output 2 link L/R",  "Output 2 volume fader", "Output 2 volume",
+                           "Output 2 mute",      "Output 2 invert",       "Output 2 delay",
+                           "Output 2 crossover", "Output 2 equalizer",    "Output 3 group"};
         QTest::newRow("last output to master")
             << 0 << "Output 8 equalizer"
             << QStringList{"Master volume fader", "Master volume", "Master S/PDIF cable", "Preset"};
@@ -913,6 +917,115 @@ private Q_SLOTS:
         for (int i = 0; i < third.size(); ++i)
             QCOMPARE(emu.value(third[i]->paramIndex).toHex(), firstXover[i]->serialize().toHex());
         QCOMPARE(emu.value(pasted.last()->paramIndex), before.value(pasted.last()->paramIndex));
+
+        // "Copy equalizer to…" in the equalizer dialog, on an input: the bands alone, offered
+        // to the other input only.
+        InputNode* in1 = tree->getInputNode(0);
+        InputNode* in2 = tree->getInputNode(1);
+        in1->getPEQSNode()->setPEQParamsAndCoeffs(4, band, calcPEQCoeffs(band),
+                                                  ChangeSource::Device);
+        in1->getPEQSNode()->requestEditor();
+        QStringList offers;
+        answerNextDialog([&offers](QWidget* paste) {
+            for (QCheckBox* box : paste->findChildren<QCheckBox*>())
+                offers << box->objectName() + (box->isChecked() ? "+" : "-");
+            paste->findChild<QCheckBox*>("pasteTo2")->setChecked(true);
+            paste->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        emu.clearLogs();
+        w->findChild<QDialog*>(QStringLiteral("EqualizerDialog"))
+            ->findChild<QPushButton*>(QStringLiteral("copyEqualizer"))
+            ->click();
+        QCOMPARE(offers, (QStringList{"pasteEqualizer+", "pasteTo2-"}));
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(requestsOf(0x02).size(), 1);
+        QCOMPARE(emu.value(in2->getPEQSNode()->getPEQParamIndex(4)).toHex(),
+                 in1->getPEQSNode()->getPEQNode(4).value()->serialize().toHex());
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo paste from Input 1"));
+    }
+
+    // "Link L/R" on output 1 links it with output 2, shown on both strips. A band gain set in
+    // output 1's equalizer is written to both (exactly those writes), and one undo takes back
+    // both; so is a high-pass set on output 2 in the crossover dialog. The volume stays with
+    // its strip. Unlinking changes nothing. Each preset keeps its own links.
+    void linkedPairMirrorsFilters()
+    {
+        ParamTree* tree = w->getParamTree();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
+        activate();
+        OutputNode* one = tree->getOutputNode(0);
+        OutputNode* two = tree->getOutputNode(1);
+        const auto linkBox = [this](int output) {
+            return stripTitled(QStringLiteral("  Output %1  ").arg(output))
+                ->findChild<QCheckBox*>(QStringLiteral("link"));
+        };
+        QVERIFY(!linkBox(1)->isChecked() && !linkBox(2)->isChecked());
+        static_cast<QCheckBox*>(named(QStringLiteral("Output 1 link L/R")))->click();
+        QVERIFY(linkBox(2)->isChecked() && !linkBox(3)->isChecked());
+
+        const int band1 = one->getPEQSNode()->getPEQParamIndex(1);
+        const int band2 = two->getPEQSNode()->getPEQParamIndex(1);
+        const QByteArray bandBefore = emu.value(band2);
+        w->history()->clear();
+        emu.clearLogs();
+        one->requestEqualizer();
+        auto* gain = static_cast<QDoubleSpinBox*>(named(QStringLiteral("Output 1 EQ 2 gain")));
+        gain->setValue(4.5);
+        Q_EMIT gain->editingFinished();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(requestsOf(0x02).size(), 2);
+        QCOMPARE(two->getPEQSNode()->getPEQParams(1).gain, 4.5);
+        QCOMPARE(emu.value(band2).toHex(), emu.value(band1).toHex());
+        QCOMPARE(w->history()->undoCount(), 1);
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo EQ2 of 2 channels"));
+        w->history()->undo();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(emu.value(band1).toHex(), bandBefore.toHex());
+        QCOMPARE(emu.value(band2).toHex(), bandBefore.toHex());
+
+        emu.clearLogs();
+        w->onXoverButtonClicked(1);
+        auto* crossover = w->findChild<QDialog*>(QStringLiteral("CrossoverDialog"));
+        auto* highpass = crossover->findChildren<CrossoverControl*>().at(1)->findChild<QComboBox*>(
+            QStringLiteral("highpassType"));
+        highpass->setCurrentIndex(highpass->currentIndex() == 1 ? 2 : 1);
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(requestsOf(0x02).size(), 2);
+        const int side1 = one->getXoverNode()->getParamIndex(true);
+        QCOMPARE(emu.value(side1).toHex(),
+                 emu.value(two->getXoverNode()->getParamIndex(true)).toHex());
+        // The dialog shows output 1's mirrored side too.
+        QCOMPARE(crossover->findChildren<CrossoverControl*>()
+                     .at(0)
+                     ->findChild<QComboBox*>(QStringLiteral("highpassType"))
+                     ->currentIndex(),
+                 highpass->currentIndex());
+
+        emu.clearLogs();
+        volumeNode(0)->setValue(-12.0, ChangeSource::User);
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(requestsOf(0x02).size(), 1);
+        QVERIFY(volumeNode(1)->value() != -12.0);
+
+        linkBox(2)->click();
+        QVERIFY(!linkBox(1)->isChecked() && !linkBox(2)->isChecked());
+        gain->setValue(-3.0);
+        Q_EMIT gain->editingFinished();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(requestsOf(0x02).size(), 2); // the volume, then output 1's band alone
+        QCOMPARE(emu.value(band2).toHex(), bandBefore.toHex());
+
+        linkBox(1)->click();
+        auto* preset = w->findChild<QComboBox*>(QStringLiteral("presetValue"));
+        for (const int chosen : {1, 0}) {
+            preset->setCurrentIndex(chosen);
+            QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+            QCOMPARE(linkBox(1)->isChecked(), chosen == 0);
+            QCOMPARE(linkBox(2)->isChecked(), chosen == 0);
+        }
+        // A preset the processor switched to shows that preset's links too.
+        tree->getPresetNode()->setCurrentIndex(1, ChangeSource::Device);
+        QVERIFY(!linkBox(1)->isChecked());
     }
 
     void saveThroughTheButton()

@@ -109,6 +109,14 @@ EqualizerDialog::EqualizerDialog(QWidget* parent)
     exportButton->setObjectName(QStringLiteral("exportButton"));
     exportButton->setAutoDefault(false);
     connect(exportButton, &QPushButton::clicked, this, &EqualizerDialog::chooseExportFile);
+    auto* copyButton = ui->buttonBox->addButton(QStringLiteral("Copy equalizer to\u2026"),
+                                                QDialogButtonBox::ActionRole);
+    copyButton->setObjectName(QStringLiteral("copyEqualizer"));
+    copyButton->setAutoDefault(false);
+    connect(copyButton, &QPushButton::clicked, this, [this] {
+        if (peqsNode)
+            Q_EMIT copyRequested(peqsNode);
+    });
 }
 
 EqualizerDialog::~EqualizerDialog() = default;

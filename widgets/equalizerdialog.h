@@ -47,6 +47,10 @@ public Q_SLOTS:
     // Writes the shown channel's bands to `fileName`; false (after saying why) if not.
     bool exportFile(const QString& fileName);
 
+Q_SIGNALS:
+    // "Copy equalizer to…": the window asks where to copy the shown channel's bands.
+    void copyRequested(PEQSNode* node);
+
 private:
     QString channelName() const;
     void nameBands(const QString& channel);

@@ -189,6 +189,14 @@ private Q_SLOTS:
                  wire<peq_repr_t>(calcPEQCoeffs(stored)));
         QCOMPARE(bands->getPEQParams(0).type, PEQType::NONE);
         QCOMPARE(qRound(f.gainAt(f.eq, sumColour, 1000.0) * 100), 600);
+
+        // A band changed while the dialog is open (read again, undone, mirrored) shows at once,
+        // and is not stored back.
+        const PEQParams cut{PEQType::PEAK, 1000.0, -4.0, 1.0};
+        bands->setPEQParamsAndCoeffs(1, cut, calcPEQCoeffs(cut), ChangeSource::Device);
+        QCOMPARE(f.band<CustomDoubleSpinBox>(1, "gain")->value(), -4.0);
+        QCOMPARE(qRound(f.gainAt(f.eq, sumColour, 1000.0) * 100), -400);
+        QVERIFY(f.queued().isEmpty());
     }
 
     void equalizerTitlesAndNoNode()

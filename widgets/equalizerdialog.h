@@ -10,6 +10,7 @@
 #include <QVector>
 #include <memory>
 
+class ParamHub;
 class PEQSNode;
 
 namespace Ui {
@@ -54,6 +55,8 @@ Q_SIGNALS:
 private:
     QString channelName() const;
     void nameBands(const QString& channel);
+    // Shows a band of the shown channel that changed other than through the dialog.
+    void reloadChangedBand(int paramIndex);
     void drawBand(int index, const PEQParams& params);
     void drawBands(const FilterTextBands& bands);
     FilterTextBands nodeBands() const;
@@ -66,4 +69,6 @@ private:
     QVector<double> sumGains;
     QStringList channelLabels; // the outputs' user labels, by output index
     PEQSNode* peqsNode = nullptr;
+    ParamHub* followedHub = nullptr; // not owned
+    bool storing = false;            // while a band edit goes into the node
 };

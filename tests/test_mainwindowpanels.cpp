@@ -635,29 +635,21 @@ private Q_SLOTS:
                  QStringLiteral("peq"));
     }
 
-    // Save adds ".json" when missing and keeps ".JSON"; a write that fails midway (the file
-    // size limit) must not cost the old file.
     // Grouped faders in the window, against the processor: two grouped outputs at -10 dB,
     // the first one's box clicked, Shift+Tab to its fader (which no mouse has entered), Up.
     // Both go to -9.9 dB, the ungrouped third stays. Once the third, at +3 dB, is grouped
     // too, the next Up is refused: no fader, box or processor value moves.
     void groupedFaderKeysReachTheProcessor()
     {
-        QList<int> volumes;
         QList<ChannelControl*> strips;
         for (int i = 0; i < 3; ++i) {
-            for (Node* node : w->getParamTree()->getOutputNode(i)->children)
-                if (node->name == QLatin1String("Volume"))
-                    volumes << node->paramIndex;
-            emu.setValue(volumes[i], writeFloatLE(i == 2 ? 3.0f : -10.0f));
-            for (ChannelControl* strip : w->findChildren<ChannelControl*>())
-                if (strip->title() == QStringLiteral("  Output %1  ").arg(i + 1))
-                    strips << strip;
+            emu.setValue(volumeNode(i)->paramIndex, writeFloatLE(i == 2 ? 3.0f : -10.0f));
+            strips << stripTitled(QStringLiteral("  Output %1  ").arg(i + 1));
         }
         const auto processor = [&] {
             QList<float> values;
-            for (int index : volumes)
-                values << readFloatLE(emu.value(index));
+            for (int i = 0; i < 3; ++i)
+                values << readFloatLE(emu.value(volumeNode(i)->paramIndex));
             return values;
         };
         const auto shown = [&] {
@@ -777,20 +769,10 @@ private Q_SLOTS:
     {
         ParamTree* tree = w->getParamTree();
         QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
-        QJsonDocument document;
-        tree->constructJsonDocument(document);
-        QJsonObject root = document.object();
-        QJsonObject output = root.value("Analog Output 2").toObject();
-        output.insert("Volume", -33.3);
-        output.insert("Delay", 2.5);
-        root.insert("Analog Output 2", output);
-        const QString inputName = tree->getInputNode(0)->name;
-        QJsonObject input = root.value(inputName).toObject();
-        QVERIFY(input.contains("Mute"));
-        input.insert("Mute", true);
-        root.insert(inputName, input);
         const QString path = dir.filePath(QStringLiteral("undo.json"));
-        writeFile(path, QJsonDocument(root).toJson());
+        writeFile(path, savedWith({{"Analog Output 2", "Volume", -33.3},
+                                   {"Analog Output 2", "Delay", 2.5},
+                                   {tree->getInputNode(0)->name, "Mute", true}}));
         QMap<int, QByteArray> before;
         for (Node* node : *tree->subsetToList(ParamTree::All))
             before.insert(node->paramIndex, emu.value(node->paramIndex));
@@ -1028,6 +1010,8 @@ private Q_SLOTS:
         QVERIFY(!linkBox(1)->isChecked());
     }
 
+    // Save adds ".json" when missing and keeps ".JSON"; a write that fails midway (the file
+    // size limit) must not cost the old file.
     void saveThroughTheButton()
     {
         answerFileDialog(dir.filePath(QStringLiteral("plain")));
@@ -1070,14 +1054,9 @@ private Q_SLOTS:
     {
         ParamTree* tree = w->getParamTree();
         QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
-        QJsonDocument document;
-        tree->constructJsonDocument(document);
-        QJsonObject root = document.object();
-        QJsonObject output = root.value("Analog Output 2").toObject();
-        output.insert("Volume", -33.3);
-        root.insert("Analog Output 2", output);
         const QString path = dir.filePath(QStringLiteral("load.json"));
-        writeFile(path, QJsonDocument(root).toJson());
+        const QByteArray saved = savedWith({{"Analog Output 2", "Volume", -33.3}});
+        writeFile(path, saved);
 
         emu.clearLogs();
         const int volumeIndex = 37 + 16 + 2;
@@ -1093,7 +1072,7 @@ private Q_SLOTS:
         // Their order and paths are Write All's, checked with the device session.
         QCOMPARE(requestsOf(0x02).size(), tree->subsetToList(ParamTree::Settings)->size());
         QCOMPARE(emu.value(volumeIndex).toHex(), volume->serialize().toHex());
-        QCOMPARE(readFile(path), QJsonDocument(root).toJson()); // a load leaves the file alone
+        QCOMPARE(readFile(path), saved); // a load leaves the file alone
 
         // Every member that Write All does not send, set away from the device's value, and
         // one delay: only the delay is written, to the preset the device is in.
@@ -1204,19 +1183,10 @@ private Q_SLOTS:
     void closingLeavesNothingBehind()
     {
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        const auto menuAction = [this](const QString& text) {
-            for (QAction* action : w->findChildren<QAction*>())
-                if (action->text() == text)
-                    return action;
-            return static_cast<QAction*>(nullptr);
-        };
         auto* preset = w->findChild<QComboBox*>(QStringLiteral("presetValue"));
         auto* crossover = w->findChild<QDialog*>(QStringLiteral("CrossoverDialog"));
         auto* highpass = crossover->findChild<QComboBox*>(QStringLiteral("highpassType"));
-        ChannelControl* firstOutput = nullptr;
-        for (ChannelControl* strip : w->findChildren<ChannelControl*>())
-            if (strip->title() == QStringLiteral("  Output 1  "))
-                firstOutput = strip;
+        ChannelControl* firstOutput = stripTitled(QStringLiteral("  Output 1  "));
         const struct
         {
             const char* what;
@@ -1225,8 +1195,8 @@ private Q_SLOTS:
         } cases[] = {
             {"save dialog", "QFileDialog", [&] { click("saveButton"); }},
             {"load dialog", "QFileDialog", [&] { click("loadButton"); }},
-            {"plugin dialog", "QFileDialog", [&] { menuAction("   Write Plugin")->trigger(); }},
-            {"confirmation", "QMessageBox", [&] { menuAction("Reboot")->trigger(); }},
+            {"plugin dialog", "QFileDialog", [&] { menuEntry("Write Plugin")->trigger(); }},
+            {"confirmation", "QMessageBox", [&] { menuEntry("Reboot")->trigger(); }},
             {"label editor", "QInputDialog", [&] { Q_EMIT firstOutput->titlePressed(); }},
             {"preset list", nullptr, // closed by choosing the preset already chosen
              [&] {
@@ -1323,6 +1293,26 @@ private:
             if (action->text().trimmed().startsWith(word))
                 return action;
         qFatal("no menu entry %s", qPrintable(word));
+    }
+    struct Member
+    {
+        QString channel, name;
+        QJsonValue value;
+    };
+    // What Save writes of the window's settings, with these members of channels changed.
+    QByteArray savedWith(const QList<Member>& changes)
+    {
+        QJsonDocument document;
+        w->getParamTree()->constructJsonDocument(document);
+        QJsonObject root = document.object();
+        for (const Member& change : changes) {
+            QJsonObject channel = root.value(change.channel).toObject();
+            if (!channel.contains(change.name))
+                qFatal("no member %s", qPrintable(change.name));
+            channel.insert(change.name, change.value);
+            root.insert(change.channel, channel);
+        }
+        return QJsonDocument(root).toJson();
     }
     // Loads the file through the Load button, from a clean request log; the message the window
     // shows, once it is idle again (marked when it did not settle in time).

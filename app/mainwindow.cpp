@@ -13,6 +13,7 @@
 #include "paramtree.h"
 #include "paramtreedialog.h"
 #include "paramtreeview.h"
+#include "peqsnode.h"
 #include "pluginversionnode.h"
 #include "pluginwritingprogress.h"
 #include "ui_mainwindow.h"
@@ -112,6 +113,7 @@ MainWindow::MainWindow(QWidget* parent)
             deviceSession, &DeviceSession::runBootloader);
     settingsMenu.setLayoutDirection(Qt::RightToLeft);
     buildHistoryActions();
+    buildLinks();
     QAction* about = settingsMenu.addAction(QStringLiteral("   About"));
     connect(about, &QAction::triggered, this, &MainWindow::onActionAboutTriggered);
 
@@ -128,6 +130,11 @@ MainWindow::MainWindow(QWidget* parent)
     connect(crossoverDialog, &CrossoverDialog::copyRequested, this,
             [this](int output) { pasteSettings(output, -1, CrossoverPart); });
     connect(hub, &ParamHub::equalizerRequested, this, &MainWindow::onPEQButtonClicked);
+    connect(equalizerDialog, &EqualizerDialog::copyRequested, this, [this](PEQSNode* node) {
+        const int strip = stripOf(node->parent);
+        if (strip >= 0)
+            pasteSettings(strip, -1, EqualizerPart);
+    });
     connect(hub, &ParamHub::channelLabelChanged, this, &MainWindow::onChannelLabelChanged);
     connect(hub, &ParamHub::channelLabelChanged, equalizerDialog,
             &EqualizerDialog::onChannelLabelChanged);

@@ -17,6 +17,7 @@ namespace Ui {
 class MainWindow;
 }
 class AboutDialog;
+class ChannelLink;
 class EditHistory;
 class ChannelControl;
 class CrossoverDialog;
@@ -85,8 +86,12 @@ private:
     void pasteSettings(int sourceStrip, int targetStrip, int onlyParts = 0);
     // Strips count outputs first, then inputs.
     const Node* stripChannel(int strip) const;
+    int stripOf(const Node* channel) const; // -1 for no strip's channel
     QString stripName(int strip) const;
     void updateHistoryActions();
+    // "Link L/R" on the output strips, kept per preset.
+    void buildLinks();
+    void showPresetLinks();
 
     Ui::MainWindow* ui;
     AboutDialog* aboutDialog = nullptr;
@@ -103,6 +108,7 @@ private:
     std::unique_ptr<ParamTree> paramTree;
     DeviceSession* deviceSession = nullptr;
     EditHistory* editHistory = nullptr;
+    ChannelLink* channelLink = nullptr;
     QAction* undoAction = nullptr;
     QAction* redoAction = nullptr;
     bool bulkTransferRunning = false;

@@ -3,9 +3,12 @@
 
 #include "channelcontrol.h"
 #include "channelcopy.h"
+#include "channellink.h"
+#include "devicenodes.h"
 #include "edithistory.h"
 #include "inputnode.h"
 #include "outputnode.h"
+#include "paramtree.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -31,6 +34,12 @@ const PartChoice inputParts[] = {
     {EqualizerPart, "Equalizer", "pasteEqualizer"},
     {LevelPart, "Volume, mute", "pasteLevels"},
 };
+
+// Each preset sounds different and may pair its outputs differently.
+QString linksKey(int preset)
+{
+    return QStringLiteral("links/preset%1").arg(preset);
+}
 } // namespace
 
 const Node* MainWindow::stripChannel(int strip) const
@@ -38,6 +47,14 @@ const Node* MainWindow::stripChannel(int strip) const
     if (strip < outputStrips.size())
         return paramTree->getOutputNode(strip);
     return paramTree->getInputNode(strip - outputStrips.size());
+}
+
+int MainWindow::stripOf(const Node* channel) const
+{
+    for (int i = 0; i < outputStrips.size() + inputStrips.size(); ++i)
+        if (stripChannel(i) == channel)
+            return i;
+    return -1;
 }
 
 QString MainWindow::stripName(int strip) const
@@ -127,4 +144,42 @@ void MainWindow::pasteSettings(int sourceStrip, int targetStrip, int onlyParts)
             copyChannelParts(paramTree.get(), stripChannel(sourceStrip), stripChannel(box.second),
                              parts);
     editHistory->endStep();
+}
+
+void MainWindow::buildLinks()
+{
+    channelLink = new ChannelLink(paramTree.get(), editHistory, this);
+    for (int i = 0; i < outputStrips.size(); ++i) {
+        connect(outputStrips.at(i), &ChannelControl::linkToggled, this, [this, i](bool linked) {
+            channelLink->setLinked(i, linked);
+            QStringList pairs;
+            for (int pair : channelLink->linkedPairs())
+                pairs << QString::number(pair);
+            const QString key = linksKey(paramTree->getPresetNode()->currentIndex() + 1);
+            if (pairs.isEmpty())
+                settings.remove(key);
+            else
+                settings.setValue(key, pairs);
+        });
+    }
+    connect(channelLink, &ChannelLink::linkChanged, this, [this](int pair, bool linked) {
+        for (int i = pair * 2; i < pair * 2 + 2 && i < outputStrips.size(); ++i)
+            outputStrips.at(i)->setLinked(linked);
+    });
+    const int presetIndex = paramTree->getPresetNode()->paramIndex;
+    connect(paramTree->hub, &ParamHub::valueChanged, this, [this, presetIndex](int paramIndex) {
+        if (paramIndex == presetIndex)
+            showPresetLinks();
+    });
+    showPresetLinks();
+}
+
+void MainWindow::showPresetLinks()
+{
+    QList<int> pairs;
+    const QStringList stored =
+        settings.value(linksKey(paramTree->getPresetNode()->currentIndex() + 1)).toStringList();
+    for (const QString& pair : stored)
+        pairs << pair.toInt(); // anything else is no pair, and links nothing
+    channelLink->setLinkedPairs(pairs);
 }

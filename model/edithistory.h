@@ -26,6 +26,8 @@ public:
     QString undoText() const;
     QString redoText() const;
     int undoCount() const;
+    // While an undo or redo puts values back: they are not new edits.
+    bool isRestoring() const { return replaying; }
 
     // Edits until the matching endStep() form one step named `name`; steps nest.
     void beginStep(const QString& name);

@@ -1,5 +1,6 @@
 #include "crossoverdialog.h"
 #include "customdoublespinbox.h"
+#include "edithistory.h"
 #include "equalizerdialog.h"
 #include "frequencyresponsegraph.h"
 #include "graphcurves.h"
@@ -188,6 +189,14 @@ private Q_SLOTS:
                  wire<peq_repr_t>(calcPEQCoeffs(stored)));
         QCOMPARE(bands->getPEQParams(0).type, PEQType::NONE);
         QCOMPARE(qRound(f.gainAt(f.eq, sumColour, 1000.0) * 100), 600);
+
+        // A band changed while the dialog is open (read again, undone, mirrored) shows at once,
+        // and is not stored back.
+        const PEQParams cut{PEQType::PEAK, 1000.0, -4.0, 1.0};
+        bands->setPEQParamsAndCoeffs(1, cut, calcPEQCoeffs(cut), ChangeSource::Device);
+        QCOMPARE(f.band<CustomDoubleSpinBox>(1, "gain")->value(), -4.0);
+        QCOMPARE(qRound(f.gainAt(f.eq, sumColour, 1000.0) * 100), -400);
+        QVERIFY(f.queued().isEmpty());
     }
 
     void equalizerTitlesAndNoNode()
@@ -214,13 +223,17 @@ private Q_SLOTS:
     }
 
     // A filter list is previewed with the curve it gives; Cancel sends nothing, OK sends the
-    // bands it changes and nothing else.
+    // bands it changes and nothing else, as one step that a single undo takes back.
     void equalizerImportPreviewThenCancelOrOk()
     {
         Fixture f;
+        EditHistory history(&f.tree);
         PEQSNode* bands = f.tree.getOutputNode(2)->getPEQSNode();
         const PEQParams kept{PEQType::PEAK, 1000.0, -2.0, 3.0};
         bands->setPEQParamsAndCoeffs(3, kept, calcPEQCoeffs(kept), ChangeSource::Device);
+        QByteArrayList original;
+        for (int b = 0; b < 5; ++b)
+            original << (*bands->getPEQNode(b))->serialize();
         f.eq.show(bands);
         f.queued();
         QTemporaryDir dir;
@@ -276,7 +289,7 @@ private Q_SLOTS:
                 ->click();
             QTRY_VERIFY(preview.isNull());
             if (!ok) {
-                QVERIFY(f.queued().isEmpty());
+                QVERIFY(f.queued().isEmpty() && !history.canUndo());
                 QCOMPARE(bands->getPEQParams(0).type, PEQType::NONE);
                 QCOMPARE(qRound(f.gainAt(f.eq, sumColour, 1000.0) * 10), -20);
                 continue;
@@ -293,6 +306,15 @@ private Q_SLOTS:
                          wire<peq_repr_t>(calcPEQCoeffs(bands->getPEQParams(b))));
             QCOMPARE(f.band<QComboBox>(0, "type")->currentText(), QString("Low Shelf"));
             QCOMPARE(bands->getPEQParams(3).type, PEQType::PEAK);
+
+            QCOMPARE(history.undoCount(), 1);
+            history.undo();
+            for (int b = 0; b < 5; ++b)
+                QCOMPARE((*bands->getPEQNode(b))->serialize().toHex(), original.at(b).toHex());
+            sent = f.queued();
+            std::sort(sent.begin(), sent.end());
+            QCOMPARE(sent, (QList<int>{bands->getPEQParamIndex(0), bands->getPEQParamIndex(1),
+                                       bands->getPEQParamIndex(2)}));
         }
 
         // A file that is no filter list opens no preview: it says why.

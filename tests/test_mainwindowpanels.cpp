@@ -1,8 +1,10 @@
 #include "channelcontrol.h"
 #include "channelcopy.h"
+#include "crossovercontrol.h"
 #include "customcheckbox.h"
 #include "customcombobox.h"
 #include "customdoublespinbox.h"
+#include "devicenodes.h"
 #include "doublespinboxnode.h"
 #include "edithistory.h"
 #include "inputnode.h"
@@ -15,6 +17,7 @@
 #include "paramtree.h"
 #include "paramtreeview.h"
 #include "peqdesign.h"
+#include "peqnode.h"
 #include "peqsnode.h"
 #include "steadycachestyle.h"
 #include "testsupport.h"
@@ -295,11 +298,11 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("names");
         QTest::addColumn<QStringList>("values");
         QTest::newRow("output") << "  Output 3  "
-                                << QStringList{"Output 3 group",       "Output 3 volume fader",
-                                               "Output 3 level meter", "Output 3 volume",
-                                               "Output 3 mute",        "Output 3 invert",
-                                               "Output 3 delay",       "Output 3 crossover",
-                                               "Output 3 equalizer"}
+                                << QStringList{"Output 3 group",        "Output 3 link L/R",
+                                               "Output 3 volume fader", "Output 3 level meter",
+                                               "Output 3 volume",       "Output 3 mute",
+                                               "Output 3 invert",       "Output 3 delay",
+                                               "Output 3 crossover",    "Output 3 equalizer"}
                                 << QStringList{"Output 3 volume fader: -12.5 dB (-12.5)",
                                                "Output 3 level meter: -18.0 dB (-18)",
                                                "Output 3 volume: -12.5 (-12.5)",
@@ -352,8 +355,9 @@ private Q_SLOTS:
             if (accessibleName(box).startsWith(QLatin1String("Tweeter L")))
                 boxes << accessibleName(box);
         boxes.sort();
-        QCOMPARE(boxes, QStringList({"Tweeter L from Input 1", "Tweeter L from Input 2",
-                                     "Tweeter L group", "Tweeter L subwoofer channel"}));
+        QCOMPARE(boxes,
+                 QStringList({"Tweeter L from Input 1", "Tweeter L from Input 2", "Tweeter L group",
+                              "Tweeter L link L/R", "Tweeter L subwoofer channel"}));
     }
 
     // Tab walks strip by strip, top to bottom, and reaches the master strip (right of the
@@ -365,9 +369,9 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("visits");
         QTest::newRow("output strip")
             << 0 << "Output 2 group"
-            << QStringList{"Output 2 volume fader", "Output 2 volume", "Output 2 mute",
-                           "Output 2 invert",       "Output 2 delay",  "Output 2 crossover",
-                           "Output 2 equalizer",    "Output 3 group"};
+            << QStringList{"Output 2 link L/R",  "Output 2 volume fader", "Output 2 volume",
+                           "Output 2 mute",      "Output 2 invert",       "Output 2 delay",
+                           "Output 2 crossover", "Output 2 equalizer",    "Output 3 group"};
         QTest::newRow("last output to master")
             << 0 << "Output 8 equalizer"
             << QStringList{"Master volume fader", "Master volume", "Master S/PDIF cable", "Preset"};
@@ -631,29 +635,21 @@ private Q_SLOTS:
                  QStringLiteral("peq"));
     }
 
-    // Save adds ".json" when missing and keeps ".JSON"; a write that fails midway (the file
-    // size limit) must not cost the old file.
     // Grouped faders in the window, against the processor: two grouped outputs at -10 dB,
     // the first one's box clicked, Shift+Tab to its fader (which no mouse has entered), Up.
     // Both go to -9.9 dB, the ungrouped third stays. Once the third, at +3 dB, is grouped
     // too, the next Up is refused: no fader, box or processor value moves.
     void groupedFaderKeysReachTheProcessor()
     {
-        QList<int> volumes;
         QList<ChannelControl*> strips;
         for (int i = 0; i < 3; ++i) {
-            for (Node* node : w->getParamTree()->getOutputNode(i)->children)
-                if (node->name == QLatin1String("Volume"))
-                    volumes << node->paramIndex;
-            emu.setValue(volumes[i], writeFloatLE(i == 2 ? 3.0f : -10.0f));
-            for (ChannelControl* strip : w->findChildren<ChannelControl*>())
-                if (strip->title() == QStringLiteral("  Output %1  ").arg(i + 1))
-                    strips << strip;
+            emu.setValue(volumeNode(i)->paramIndex, writeFloatLE(i == 2 ? 3.0f : -10.0f));
+            strips << stripTitled(QStringLiteral("  Output %1  ").arg(i + 1));
         }
         const auto processor = [&] {
             QList<float> values;
-            for (int index : volumes)
-                values << readFloatLE(emu.value(index));
+            for (int i = 0; i < 3; ++i)
+                values << readFloatLE(emu.value(volumeNode(i)->paramIndex));
             return values;
         };
         const auto shown = [&] {
@@ -773,20 +769,10 @@ private Q_SLOTS:
     {
         ParamTree* tree = w->getParamTree();
         QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
-        QJsonDocument document;
-        tree->constructJsonDocument(document);
-        QJsonObject root = document.object();
-        QJsonObject output = root.value("Analog Output 2").toObject();
-        output.insert("Volume", -33.3);
-        output.insert("Delay", 2.5);
-        root.insert("Analog Output 2", output);
-        const QString inputName = tree->getInputNode(0)->name;
-        QJsonObject input = root.value(inputName).toObject();
-        QVERIFY(input.contains("Mute"));
-        input.insert("Mute", true);
-        root.insert(inputName, input);
         const QString path = dir.filePath(QStringLiteral("undo.json"));
-        writeFile(path, QJsonDocument(root).toJson());
+        writeFile(path, savedWith({{"Analog Output 2", "Volume", -33.3},
+                                   {"Analog Output 2", "Delay", 2.5},
+                                   {tree->getInputNode(0)->name, "Mute", true}}));
         QMap<int, QByteArray> before;
         for (Node* node : *tree->subsetToList(ParamTree::All))
             before.insert(node->paramIndex, emu.value(node->paramIndex));
@@ -913,8 +899,119 @@ private Q_SLOTS:
         for (int i = 0; i < third.size(); ++i)
             QCOMPARE(emu.value(third[i]->paramIndex).toHex(), firstXover[i]->serialize().toHex());
         QCOMPARE(emu.value(pasted.last()->paramIndex), before.value(pasted.last()->paramIndex));
+
+        // "Copy equalizer to…" in the equalizer dialog, on an input: the bands alone, offered
+        // to the other input only.
+        InputNode* in1 = tree->getInputNode(0);
+        InputNode* in2 = tree->getInputNode(1);
+        in1->getPEQSNode()->setPEQParamsAndCoeffs(4, band, calcPEQCoeffs(band),
+                                                  ChangeSource::Device);
+        in1->getPEQSNode()->requestEditor();
+        QStringList offers;
+        answerNextDialog([&offers](QWidget* paste) {
+            for (QCheckBox* box : paste->findChildren<QCheckBox*>())
+                offers << box->objectName() + (box->isChecked() ? "+" : "-");
+            paste->findChild<QCheckBox*>("pasteTo2")->setChecked(true);
+            paste->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+        });
+        emu.clearLogs();
+        w->findChild<QDialog*>(QStringLiteral("EqualizerDialog"))
+            ->findChild<QPushButton*>(QStringLiteral("copyEqualizer"))
+            ->click();
+        QCOMPARE(offers, (QStringList{"pasteEqualizer+", "pasteTo2-"}));
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(requestsOf(0x02).size(), 1);
+        QCOMPARE(emu.value(in2->getPEQSNode()->getPEQParamIndex(4)).toHex(),
+                 in1->getPEQSNode()->getPEQNode(4).value()->serialize().toHex());
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo paste from Input 1"));
     }
 
+    // "Link L/R" on output 1 links it with output 2, shown on both strips. A band gain set in
+    // output 1's equalizer is written to both (exactly those writes), and one undo takes back
+    // both; so is a high-pass set on output 2 in the crossover dialog. The volume stays with
+    // its strip. Unlinking changes nothing. Each preset keeps its own links.
+    void linkedPairMirrorsFilters()
+    {
+        ParamTree* tree = w->getParamTree();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
+        activate();
+        OutputNode* one = tree->getOutputNode(0);
+        OutputNode* two = tree->getOutputNode(1);
+        const auto linkBox = [this](int output) {
+            return stripTitled(QStringLiteral("  Output %1  ").arg(output))
+                ->findChild<QCheckBox*>(QStringLiteral("link"));
+        };
+        QVERIFY(!linkBox(1)->isChecked() && !linkBox(2)->isChecked());
+        static_cast<QCheckBox*>(named(QStringLiteral("Output 1 link L/R")))->click();
+        QVERIFY(linkBox(2)->isChecked() && !linkBox(3)->isChecked());
+
+        const int band1 = one->getPEQSNode()->getPEQParamIndex(1);
+        const int band2 = two->getPEQSNode()->getPEQParamIndex(1);
+        const QByteArray bandBefore = emu.value(band2);
+        w->history()->clear();
+        emu.clearLogs();
+        one->requestEqualizer();
+        auto* gain = static_cast<QDoubleSpinBox*>(named(QStringLiteral("Output 1 EQ 2 gain")));
+        gain->setValue(4.5);
+        Q_EMIT gain->editingFinished();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(requestsOf(0x02).size(), 2);
+        QCOMPARE(two->getPEQSNode()->getPEQParams(1).gain, 4.5);
+        QCOMPARE(emu.value(band2).toHex(), emu.value(band1).toHex());
+        QCOMPARE(w->history()->undoCount(), 1);
+        QCOMPARE(menuEntry("Undo")->text(), QStringLiteral("   Undo EQ2 of 2 channels"));
+        w->history()->undo();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(emu.value(band1).toHex(), bandBefore.toHex());
+        QCOMPARE(emu.value(band2).toHex(), bandBefore.toHex());
+
+        emu.clearLogs();
+        w->onXoverButtonClicked(1);
+        auto* crossover = w->findChild<QDialog*>(QStringLiteral("CrossoverDialog"));
+        auto* highpass = crossover->findChildren<CrossoverControl*>().at(1)->findChild<QComboBox*>(
+            QStringLiteral("highpassType"));
+        highpass->setCurrentIndex(highpass->currentIndex() == 1 ? 2 : 1);
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(requestsOf(0x02).size(), 2);
+        const int side1 = one->getXoverNode()->getParamIndex(true);
+        QCOMPARE(emu.value(side1).toHex(),
+                 emu.value(two->getXoverNode()->getParamIndex(true)).toHex());
+        // The dialog shows output 1's mirrored side too.
+        QCOMPARE(crossover->findChildren<CrossoverControl*>()
+                     .at(0)
+                     ->findChild<QComboBox*>(QStringLiteral("highpassType"))
+                     ->currentIndex(),
+                 highpass->currentIndex());
+
+        emu.clearLogs();
+        volumeNode(0)->setValue(-12.0, ChangeSource::User);
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(requestsOf(0x02).size(), 1);
+        QVERIFY(volumeNode(1)->value() != -12.0);
+
+        linkBox(2)->click();
+        QVERIFY(!linkBox(1)->isChecked() && !linkBox(2)->isChecked());
+        gain->setValue(-3.0);
+        Q_EMIT gain->editingFinished();
+        QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+        QCOMPARE(requestsOf(0x02).size(), 2); // the volume, then output 1's band alone
+        QCOMPARE(emu.value(band2).toHex(), bandBefore.toHex());
+
+        linkBox(1)->click();
+        auto* preset = w->findChild<QComboBox*>(QStringLiteral("presetValue"));
+        for (const int chosen : {1, 0}) {
+            preset->setCurrentIndex(chosen);
+            QTRY_VERIFY_WITH_TIMEOUT(w->session()->isIdle(), 20000);
+            QCOMPARE(linkBox(1)->isChecked(), chosen == 0);
+            QCOMPARE(linkBox(2)->isChecked(), chosen == 0);
+        }
+        // A preset the processor switched to shows that preset's links too.
+        tree->getPresetNode()->setCurrentIndex(1, ChangeSource::Device);
+        QVERIFY(!linkBox(1)->isChecked());
+    }
+
+    // Save adds ".json" when missing and keeps ".JSON"; a write that fails midway (the file
+    // size limit) must not cost the old file.
     void saveThroughTheButton()
     {
         answerFileDialog(dir.filePath(QStringLiteral("plain")));
@@ -957,14 +1054,9 @@ private Q_SLOTS:
     {
         ParamTree* tree = w->getParamTree();
         QTRY_VERIFY_WITH_TIMEOUT(w->session()->isConnected() && w->session()->isIdle(), 10000);
-        QJsonDocument document;
-        tree->constructJsonDocument(document);
-        QJsonObject root = document.object();
-        QJsonObject output = root.value("Analog Output 2").toObject();
-        output.insert("Volume", -33.3);
-        root.insert("Analog Output 2", output);
         const QString path = dir.filePath(QStringLiteral("load.json"));
-        writeFile(path, QJsonDocument(root).toJson());
+        const QByteArray saved = savedWith({{"Analog Output 2", "Volume", -33.3}});
+        writeFile(path, saved);
 
         emu.clearLogs();
         const int volumeIndex = 37 + 16 + 2;
@@ -980,7 +1072,7 @@ private Q_SLOTS:
         // Their order and paths are Write All's, checked with the device session.
         QCOMPARE(requestsOf(0x02).size(), tree->subsetToList(ParamTree::Settings)->size());
         QCOMPARE(emu.value(volumeIndex).toHex(), volume->serialize().toHex());
-        QCOMPARE(readFile(path), QJsonDocument(root).toJson()); // a load leaves the file alone
+        QCOMPARE(readFile(path), saved); // a load leaves the file alone
 
         // Every member that Write All does not send, set away from the device's value, and
         // one delay: only the delay is written, to the preset the device is in.
@@ -1091,19 +1183,10 @@ private Q_SLOTS:
     void closingLeavesNothingBehind()
     {
         QVERIFY(QTest::qWaitForWindowExposed(w.get()));
-        const auto menuAction = [this](const QString& text) {
-            for (QAction* action : w->findChildren<QAction*>())
-                if (action->text() == text)
-                    return action;
-            return static_cast<QAction*>(nullptr);
-        };
         auto* preset = w->findChild<QComboBox*>(QStringLiteral("presetValue"));
         auto* crossover = w->findChild<QDialog*>(QStringLiteral("CrossoverDialog"));
         auto* highpass = crossover->findChild<QComboBox*>(QStringLiteral("highpassType"));
-        ChannelControl* firstOutput = nullptr;
-        for (ChannelControl* strip : w->findChildren<ChannelControl*>())
-            if (strip->title() == QStringLiteral("  Output 1  "))
-                firstOutput = strip;
+        ChannelControl* firstOutput = stripTitled(QStringLiteral("  Output 1  "));
         const struct
         {
             const char* what;
@@ -1112,8 +1195,8 @@ private Q_SLOTS:
         } cases[] = {
             {"save dialog", "QFileDialog", [&] { click("saveButton"); }},
             {"load dialog", "QFileDialog", [&] { click("loadButton"); }},
-            {"plugin dialog", "QFileDialog", [&] { menuAction("   Write Plugin")->trigger(); }},
-            {"confirmation", "QMessageBox", [&] { menuAction("Reboot")->trigger(); }},
+            {"plugin dialog", "QFileDialog", [&] { menuEntry("Write Plugin")->trigger(); }},
+            {"confirmation", "QMessageBox", [&] { menuEntry("Reboot")->trigger(); }},
             {"label editor", "QInputDialog", [&] { Q_EMIT firstOutput->titlePressed(); }},
             {"preset list", nullptr, // closed by choosing the preset already chosen
              [&] {
@@ -1210,6 +1293,26 @@ private:
             if (action->text().trimmed().startsWith(word))
                 return action;
         qFatal("no menu entry %s", qPrintable(word));
+    }
+    struct Member
+    {
+        QString channel, name;
+        QJsonValue value;
+    };
+    // What Save writes of the window's settings, with these members of channels changed.
+    QByteArray savedWith(const QList<Member>& changes)
+    {
+        QJsonDocument document;
+        w->getParamTree()->constructJsonDocument(document);
+        QJsonObject root = document.object();
+        for (const Member& change : changes) {
+            QJsonObject channel = root.value(change.channel).toObject();
+            if (!channel.contains(change.name))
+                qFatal("no member %s", qPrintable(change.name));
+            channel.insert(change.name, change.value);
+            root.insert(change.channel, channel);
+        }
+        return QJsonDocument(root).toJson();
     }
     // Loads the file through the Load button, from a clean request log; the message the window
     // shows, once it is idle again (marked when it did not settle in time).

@@ -1,3 +1,4 @@
+#include "channellink.h"
 #include "channelparamnodes.h"
 #include "checkboxnode.h"
 #include "devicenodes.h"
@@ -256,6 +257,29 @@ private Q_SLOTS:
         QCOMPARE(output->getXoverNode()->children.first()->serialize().toHex(), sideBefore.toHex());
         history.redo();
         QCOMPARE(output->getPEQSNode()->getPEQParams(2).frequency, 1234.0);
+
+        // A link mirrors the user's edits only: not the device's, and not an undo of an edit
+        // made before the link (the partner took no part in it, and redo would not restore it).
+        ChannelLink link(&own, &history);
+        PEQSNode* peqs = output->getPEQSNode();
+        PEQSNode* partner = own.getOutputNode(1)->getPEQSNode();
+        partner->setPEQParamsAndCoeffs(2, band, calcPEQCoeffs(band), ChangeSource::Device);
+        link.setLinked(1, true);
+        QVERIFY(link.isLinked(0) && link.linkedPairs() == QList<int>{1});
+        history.undo();
+        QCOMPARE(peqs->getPEQNode(2).value()->serialize().toHex(), bandBefore.toHex());
+        QCOMPARE(partner->getPEQParams(2).frequency, 1234.0);
+        const PEQParams dip{PEQType::PEAK, 500.0, -4.0, 1.0};
+        peqs->setPEQParamsAndCoeffs(2, dip, calcPEQCoeffs(dip), ChangeSource::Device);
+        QCOMPARE(partner->getPEQParams(2).frequency, 1234.0);
+        history.clear();
+        const PEQParams lift{PEQType::PEAK, 2000.0, 3.0, 1.0};
+        peqs->setPEQParamsAndCoeffs(2, lift, calcPEQCoeffs(lift), ChangeSource::User);
+        QCOMPARE(partner->getPEQParams(2).frequency, 2000.0);
+        QCOMPARE(history.undoCount(), 1);
+        history.undo();
+        QCOMPARE(peqs->getPEQParams(2).frequency, 500.0);
+        QCOMPARE(partner->getPEQParams(2).frequency, 1234.0);
     }
 
     // The settings file, each case in trees of its own.

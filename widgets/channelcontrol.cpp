@@ -49,6 +49,7 @@ ChannelControl::ChannelControl(const QString& title, bool isInput, QWidget* pare
     nameControls(defaultLabel);
     if (isInput) {
         ui->group->hide();
+        ui->link->hide();
         ui->delay->hide();
         ui->xover->hide();
         ui->invert->hide();
@@ -66,6 +67,8 @@ ChannelControl::ChannelControl(const QString& title, bool isInput, QWidget* pare
             [this] { Q_EMIT menuRequested(mapToGlobal(QPoint(width() / 4, 10))); });
     ui->volumeSource->hide();
     ui->spdifCable->hide();
+    // Clicked, not toggled: setLinked() shows a link made elsewhere without answering it.
+    connect(ui->link, &QCheckBox::clicked, this, &ChannelControl::linkToggled);
     connect(ui->volume, &CustomDoubleSpinBox::editingFinishedWithDelta, this,
             &ChannelControl::onVolumeChangedByDelta);
     connect(ui->delay, &CustomDoubleSpinBox::editingFinishedWithDelta, this,
@@ -116,6 +119,7 @@ void ChannelControl::prepareForMasterVolume()
     defaultLabel = QStringLiteral("Master");
     nameControls(defaultLabel);
     ui->group->hide();
+    ui->link->hide();
     ui->delay->hide();
     ui->mute->hide();
     ui->invert->hide();
@@ -139,6 +143,7 @@ void ChannelControl::nameControls(const QString& label)
     };
     setAccessibleName(channel);
     ui->group->setAccessibleName(name("group"));
+    ui->link->setAccessibleName(name("link L/R"));
     ui->volumeSlider->setAccessibleNames(name("volume fader"), name("level meter"));
     ui->volume->setAccessibleName(name("volume"));
     ui->mute->setAccessibleName(name("mute"));
@@ -148,6 +153,11 @@ void ChannelControl::nameControls(const QString& label)
     ui->delay->setAccessibleName(name("delay"));
     ui->xover->setAccessibleName(name("crossover"));
     ui->peq->setAccessibleName(name("equalizer"));
+}
+
+void ChannelControl::setLinked(bool linked)
+{
+    ui->link->setChecked(linked);
 }
 
 QString ChannelControl::getOutputLabel() const

@@ -49,6 +49,9 @@ public:
     // screen readers ("Tweeter L mute").
     void setChannelLabel(const QString& label);
 
+    // Shows whether the output is linked with its left/right neighbour; says nothing back.
+    void setLinked(bool linked);
+
     QString getOutputLabel() const;
     void setOutputLabel(const QString& label);
 
@@ -61,6 +64,8 @@ public:
 Q_SIGNALS:
     void changed(ChannelControl::Change change, bool* ok);
     void titlePressed();
+    // The user ticked or unticked "Link L/R".
+    void linkToggled(bool linked);
     // Right-click, the context menu key or Shift+F10 on the strip: where to show its menu.
     void menuRequested(const QPoint& globalPos);
 

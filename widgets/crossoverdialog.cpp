@@ -1,10 +1,12 @@
 #include "crossoverdialog.h"
 
+#include "paramhub.h"
 #include "ui_crossoverdialog.h"
 #include "xoverdesign.h"
 #include "xovernode.h"
 
 #include <QPushButton>
+#include <QScopedValueRollback>
 
 namespace {
 
@@ -65,6 +67,16 @@ void CrossoverDialog::setXoverNodes(const QList<XoverNode*>& nodes)
     if (&nodes == &xoverNodes)
         return;
     xoverNodes = nodes;
+    // An undo, a paste or a linked output changes a crossover behind the dialog's back.
+    if (!nodes.isEmpty() && nodes.first()->hub)
+        connect(nodes.first()->hub, &ParamHub::valueChanged, this, [this](int paramIndex) {
+            if (!isVisible())
+                return; // showing the dialog loads every output anew
+            for (int i = 0; i < xoverNodes.size(); ++i)
+                if (i != storingOutput && (xoverNodes.at(i)->getParamIndex(true) == paramIndex ||
+                                           xoverNodes.at(i)->getParamIndex(false) == paramIndex))
+                    reloadControl(i);
+        });
 }
 
 XoverNode* CrossoverDialog::getXoverNode(int index)
@@ -78,20 +90,25 @@ void CrossoverDialog::show(int outputIndex)
 {
     shownOutput = outputIndex;
     for (int i = 0; i < controls.size(); ++i) {
-        XoverNode* node = getXoverNode(i);
-        if (!node)
-            continue;
-        XoverParams highpass;
-        XoverParams lowpass;
-        node->getXoverParams(highpass, lowpass);
-        controls.at(i)->setXoverParams(highpass, lowpass);
         controls.at(i)->setGraphVisibility(i == outputIndex);
-        recalcCoeffs(i, CrossoverControl::Nothing);
+        reloadControl(i);
     }
     // Opened from an output's strip, the keyboard starts at that output's controls.
     if (outputIndex >= 0 && outputIndex < controls.size())
         controls.at(outputIndex)->setFocus(Qt::OtherFocusReason);
     QDialog::show();
+}
+
+void CrossoverDialog::reloadControl(int index)
+{
+    XoverNode* node = getXoverNode(index);
+    if (!node || index >= controls.size())
+        return;
+    XoverParams highpass;
+    XoverParams lowpass;
+    node->getXoverParams(highpass, lowpass);
+    controls.at(index)->setXoverParams(highpass, lowpass);
+    recalcCoeffs(index, CrossoverControl::Nothing);
 }
 
 void CrossoverDialog::onControlChanged(int controlIndex,
@@ -118,6 +135,7 @@ void CrossoverDialog::recalcCoeffs(int index, CrossoverControl::ChangedSubcontro
     if (node &&
         (subcontrol == CrossoverControl::Highpass || subcontrol == CrossoverControl::Lowpass)) {
         const bool isHighpass = subcontrol == CrossoverControl::Highpass;
+        const QScopedValueRollback<int> guard(storingOutput, index);
         node->setXoverParamsAndCoeffs(isHighpass, isHighpass ? highpass : lowpass,
                                       isHighpass ? hpCoeffs : lpCoeffs, ChangeSource::User);
     }

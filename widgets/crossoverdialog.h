@@ -30,6 +30,8 @@ public:
     void show(int outputIndex);
 
     void recalcCoeffs(int index, CrossoverControl::ChangedSubcontrol subcontrol);
+    // Shows output `index`'s crossover as its node holds it now.
+    void reloadControl(int index);
     void updateGraph(int index, bool visible, const XoverCoeffs& highpass,
                      const XoverCoeffs& lowpass);
 
@@ -47,5 +49,6 @@ private:
     QList<CrossoverControl*> controls;
     QList<XoverNode*> xoverNodes;
     QList<FreqPair> freqs;
-    int shownOutput = -1; // whose response is drawn
+    int shownOutput = -1;   // whose response is drawn
+    int storingOutput = -1; // whose edit here goes into its node (a linked one follows)
 };

@@ -1,5 +1,6 @@
 #include "equalizerdialog.h"
 
+#include "paramhub.h"
 #include "peqdesign.h"
 #include "peqsnode.h"
 #include "ui_equalizerdialog.h"
@@ -15,6 +16,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSaveFile>
+#include <QScopedValueRollback>
 #include <QSettings>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -109,6 +111,14 @@ EqualizerDialog::EqualizerDialog(QWidget* parent)
     exportButton->setObjectName(QStringLiteral("exportButton"));
     exportButton->setAutoDefault(false);
     connect(exportButton, &QPushButton::clicked, this, &EqualizerDialog::chooseExportFile);
+    auto* copyButton = ui->buttonBox->addButton(QStringLiteral("Copy equalizer to\u2026"),
+                                                QDialogButtonBox::ActionRole);
+    copyButton->setObjectName(QStringLiteral("copyEqualizer"));
+    copyButton->setAutoDefault(false);
+    connect(copyButton, &QPushButton::clicked, this, [this] {
+        if (peqsNode)
+            Q_EMIT copyRequested(peqsNode);
+    });
 }
 
 EqualizerDialog::~EqualizerDialog() = default;
@@ -118,6 +128,13 @@ void EqualizerDialog::show(PEQSNode* node)
     // A button without a node, or a node that went away, opens nothing.
     if (!node)
         return;
+    // An undo, a paste, a linked output or a Read All changes bands behind the dialog's back.
+    if (node->hub && node->hub != followedHub) {
+        if (followedHub)
+            disconnect(followedHub, &ParamHub::valueChanged, this, nullptr);
+        followedHub = node->hub;
+        connect(followedHub, &ParamHub::valueChanged, this, &EqualizerDialog::reloadChangedBand);
+    }
     peqsNode = node;
     const bool isInput = node->isInputNode();
     // The item list is set before the band is loaded, so that an input's stored
@@ -147,9 +164,25 @@ void EqualizerDialog::updateSingleGraph(int index, bool store)
     if (index < 0 || index >= bandCount)
         return;
     const PEQParams params = controls.at(index)->getPEQParams();
-    if (store && peqsNode)
+    if (store && peqsNode) {
+        const QScopedValueRollback<bool> guard(storing, true);
         peqsNode->setPEQParamsAndCoeffs(index, params, calcPEQCoeffs(params), ChangeSource::User);
+    }
     drawBand(index, params);
+}
+
+void EqualizerDialog::reloadChangedBand(int paramIndex)
+{
+    if (storing || !peqsNode || !isVisible())
+        return; // showing the dialog loads every band anew
+    for (int i = 0; i < bandCount; ++i) {
+        if (peqsNode->getPEQParamIndex(i) != paramIndex)
+            continue;
+        const PEQParams params = peqsNode->getPEQParams(i);
+        controls.at(i)->setPEQParams(params);
+        drawBand(i, params);
+        updateSumGraph();
+    }
 }
 
 void EqualizerDialog::drawBand(int index, const PEQParams& params)

@@ -10,6 +10,7 @@
 #include <QVector>
 #include <memory>
 
+class ParamHub;
 class PEQSNode;
 
 namespace Ui {
@@ -47,9 +48,15 @@ public Q_SLOTS:
     // Writes the shown channel's bands to `fileName`; false (after saying why) if not.
     bool exportFile(const QString& fileName);
 
+Q_SIGNALS:
+    // "Copy equalizer to…": the window asks where to copy the shown channel's bands.
+    void copyRequested(PEQSNode* node);
+
 private:
     QString channelName() const;
     void nameBands(const QString& channel);
+    // Shows a band of the shown channel that changed other than through the dialog.
+    void reloadChangedBand(int paramIndex);
     void drawBand(int index, const PEQParams& params);
     void drawBands(const FilterTextBands& bands);
     FilterTextBands nodeBands() const;
@@ -62,4 +69,6 @@ private:
     QVector<double> sumGains;
     QStringList channelLabels; // the outputs' user labels, by output index
     PEQSNode* peqsNode = nullptr;
+    ParamHub* followedHub = nullptr; // not owned
+    bool storing = false;            // while a band edit goes into the node
 };

@@ -11,9 +11,14 @@
 
 int main(int argc, char* argv[])
 {
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0) // both always on in Qt 6
     QApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     // Lets icons and the themes' images use their @2x drawings on high-DPI screens.
     QApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+#endif
+    // Whole scale factors, as Qt 5 has them: Qt 6 would draw at 125 % or 150 % as well.
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(
+        Qt::HighDpiScaleFactorRoundingPolicy::Round);
     QApplication::setStyle(new SteadyCacheStyle(QStringLiteral("Fusion")));
     QApplication app(argc, argv);
     initTonviseResources();

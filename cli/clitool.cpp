@@ -209,12 +209,24 @@ struct Address
     QStringList member;
 };
 
+// Qt 5 writes in the locale's encoding unless told; Qt 6 always writes UTF-8.
+void writeUtf8(QTextStream& stream)
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    stream.setCodec("UTF-8");
+#else
+    Q_UNUSED(stream)
+#endif
+}
+
 class Cli
 {
 public:
     Cli(QIODevice& outDevice, QIODevice& errDevice, bool demo)
         : out(&outDevice), err(&errDevice), demo(demo)
     {
+        writeUtf8(out);
+        writeUtf8(err);
         QObject::connect(tree.hub, &ParamHub::presetChanged, &session, &DeviceSession::writePreset);
         QObject::connect(&session, &DeviceSession::paramRefused, &session,
                          [this](const Node* node) { refused << node; });

@@ -1,6 +1,7 @@
 #include "deviceprotocol.h"
 
 #include <QDataStream>
+#include <QIODevice>
 #include <QtEndian>
 #include <limits>
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "deviceprotocol.h"
+#include "node.h" // complete: Qt 6's moc needs the signals' pointee types
 
 #include <QByteArray>
 #include <QList>
@@ -9,7 +10,6 @@
 #include <QString>
 
 class HIDThread;
-class Node;
 class ParamTree;
 class SessionPrompter;
 class UpdateQueue;

@@ -4,7 +4,11 @@
 
 #include <QRegularExpression>
 #include <QStringList>
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+#include <QStringDecoder> // QTextCodec moved to Qt 6's Core5Compat
+#else
 #include <QTextCodec>
+#endif
 #include <cmath>
 
 namespace {
@@ -237,10 +241,18 @@ FilterTextFile parseFilterText(const QByteArray& bytes)
         file.error = QStringLiteral("not a filter list: the file is binary (NUL bytes)");
         return file;
     }
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    // Stateless: a sequence cut off at the end is an error too.
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder(data);
+    const bool notUtf8 = decoder.hasError();
+#else
     QTextCodec::ConverterState state;
     const QString text =
         QTextCodec::codecForName("UTF-8")->toUnicode(data.constData(), data.size(), &state);
-    if (state.invalidChars > 0 || state.remainingChars > 0) {
+    const bool notUtf8 = state.invalidChars > 0 || state.remainingChars > 0;
+#endif
+    if (notUtf8) {
         file.error = QStringLiteral("not a filter list: the file is not UTF-8 text");
         return file;
     }

@@ -1,9 +1,9 @@
 #!/bin/sh
 # Builds the Debian package with CPack into a temporary directory and checks its
 # contents list, its control data and its maintainer scripts.
-#   packaging_deb.sh <build dir> <packaging dir> <app id> <project version>
+#   packaging_deb.sh <build dir> <packaging dir> <app id> <project version> <Qt major version>
 set -eu
-build=$1 dir=$2 id=$3 version=$4
+build=$1 dir=$2 id=$3 version=$4 qt=$5
 status=0
 fail() { echo "FAIL: $*" && status=1; }
 
@@ -36,7 +36,7 @@ stray=$(awk '!/\/$/ && (!/^\.\/usr\// || /test_|tonvise-demo|\/usr\/local\/|\.a$
 [ "$(dpkg-deb -f "$deb" Package) $(dpkg-deb -f "$deb" Version)" = "tonvise $version" ] ||
     fail "package name or version"
 depends=$(dpkg-deb -f "$deb" Depends)
-echo "$depends" | grep -q libqt5widgets5 || fail "Depends lacks libqt5widgets5: $depends"
+echo "$depends" | grep -q "libqt${qt}widgets${qt}" || fail "Depends lacks libqt${qt}widgets${qt}: $depends"
 if objdump -p "$out/root/usr/bin/tonvise" | grep -q 'NEEDED.*libhidapi-hidraw'; then
     echo "$depends" | grep -q libhidapi-hidraw0 || fail "Depends lacks libhidapi-hidraw0: $depends"
 fi

@@ -182,6 +182,8 @@ void TestCli::getAndSet_data()
                                           << "Sixteen chars ok" << 0 << "Sixteen chars ok";
     QTest::newRow("label, 17 characters") << "Analog Output 2/Label"
                                           << "Seventeen chars!!" << 2 << "";
+    QTest::newRow("label, not ASCII") << "Analog Output 2/Label"
+                                      << "Bässe µ" << 0 << "Bässe µ";
     const QString gain = QStringLiteral("Analog Output 3/PEQ/EQ2/Gain");
     QTest::newRow("filter gain, at the top") << gain << "12" << 0 << "12";
     QTest::newRow("filter gain, below") << gain << "-12.1" << 2 << "";

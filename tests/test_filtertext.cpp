@@ -210,6 +210,8 @@ void TestFilterText::wholeFileRefused_data()
     QTest::newRow("binary") << binary << "not a filter list: the file is binary (NUL bytes)";
     QTest::newRow("Latin-1") << QByteArray("Filter 1: ON PK Fc 100 Hz \xB5")
                              << "not a filter list: the file is not UTF-8 text";
+    QTest::newRow("cut off in a character") << QByteArray("Filter 1: ON PK Fc 100 Hz \xC2")
+                                            << "not a filter list: the file is not UTF-8 text";
     QTest::newRow("no filter lines") << QByteArray("Preamp: -3 dB\nEqualiser: Generic\n")
                                      << "not a filter list: no \"Filter\" lines";
 }

@@ -1255,7 +1255,7 @@ private:
     ParamHub* hub() { return w->getParamTree()->hub; }
     void activate()
     {
-        QApplication::setActiveWindow(w.get());
+        w->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(w.get()));
     }
     // The visible control a screen reader knows by `name`; the test stops without one.

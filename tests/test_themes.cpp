@@ -49,6 +49,16 @@ QImage normalized(const QImage& image)
     return plain;
 }
 
+// The drawing an icon gives a screen of the given pixel ratio.
+QImage iconImage(const QIcon& icon, QSize size, qreal ratio, QIcon::State state)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0) // Qt 6 sizes in device-independent pixels
+    return icon.pixmap(size, ratio, QIcon::Normal, state).toImage();
+#else
+    return icon.pixmap(size * ratio, QIcon::Normal, state).toImage();
+#endif
+}
+
 int countNear(QWidget* widget, QColor colour, int tolerance = 3)
 {
     const QImage image = widget->grab().toImage();
@@ -216,13 +226,13 @@ private Q_SLOTS:
             // screens get the @2x drawing rather than the small one scaled up.
             const QString unmutedImage =
                 dark ? ":/images/unmuted_blue.png" : ":/images/unmuted.png";
-            const QList<std::tuple<QAbstractButton*, QSize, QIcon::State, QString>> icons{
-                {muted, {22, 20}, QIcon::On, ":/images/muted.png"},
-                {muted, {22, 20}, QIcon::Off, unmutedImage},
-                {muted, {44, 40}, QIcon::On, ":/images/muted@2x.png"},
-                {invert, {31, 19}, QIcon::On, ":/images/inverted.png"}};
-            for (const auto& [button, size, state, image] : icons)
-                QCOMPARE(normalized(button->icon().pixmap(size, QIcon::Normal, state).toImage()),
+            const QList<std::tuple<QAbstractButton*, QSize, qreal, QIcon::State, QString>> icons{
+                {muted, {22, 20}, 1.0, QIcon::On, ":/images/muted.png"},
+                {muted, {22, 20}, 1.0, QIcon::Off, unmutedImage},
+                {muted, {22, 20}, 2.0, QIcon::On, ":/images/muted@2x.png"},
+                {invert, {31, 19}, 1.0, QIcon::On, ":/images/inverted.png"}};
+            for (const auto& [button, size, ratio, state, image] : icons)
+                QCOMPARE(normalized(iconImage(button->icon(), size, ratio, state)),
                          normalized(QImage(image)));
             // On screen: the muted icon's red cross when checked only, the gear drawn by the
             // theme over the empty icon, and the project's check box images.

@@ -29,7 +29,11 @@ void CustomSlider::sliderValueChanged(int value)
     Q_EMIT editingFinishedWithValue(double(value));
 }
 
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+void CustomSlider::enterEvent(QEnterEvent* event)
+#else
 void CustomSlider::enterEvent(QEvent* event)
+#endif
 {
     QSlider::enterEvent(event);
     Q_EMIT entered();

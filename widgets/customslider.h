@@ -24,7 +24,11 @@ public Q_SLOTS:
     void sliderValueChanged(int value);
 
 protected:
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0) // Qt 6 passes the enter position
+    void enterEvent(QEnterEvent* event) override;
+#else
     void enterEvent(QEvent* event) override;
+#endif
     void resizeEvent(QResizeEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
 

@@ -39,10 +39,18 @@ void SteadyCacheStyle::useKnownPalette(const QStyleOption* option) const
             // own copies made for this call (const only by signature).
             QPalette& palette = const_cast<QStyleOption*>(option)->palette;
             const QPalette::ColorGroup group = palette.currentColorGroup();
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0) // Qt 6 renamed the resolve mask's accessors
+            const QPalette::ResolveMask resolved = palette.resolveMask();
+#else
             const uint resolved = palette.resolve();
+#endif
             palette = known;
             palette.setCurrentColorGroup(group);
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+            palette.setResolveMask(resolved);
+#else
             palette.resolve(resolved);
+#endif
             return;
         }
     }

@@ -138,6 +138,10 @@ int main(int argc, char* argv[])
     int readAllReports = 0, bareReports = 0;
     {
         MainWindow window;
+        // The window's first level probe finds the device and reads everything, which
+        // clears the edit history: let it happen before anything is measured.
+        while (!window.session()->isConnected() || !window.session()->isIdle())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         for (int run = 0; run < 7; ++run) {
             emu.clearLogs();
             QElapsedTimer clock;

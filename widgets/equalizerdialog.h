@@ -6,6 +6,7 @@
 
 #include <QDialog>
 #include <QList>
+#include <QPointer>
 #include <QStringList>
 #include <QVector>
 #include <memory>
@@ -69,6 +70,6 @@ private:
     QVector<double> sumGains;
     QStringList channelLabels; // the outputs' user labels, by output index
     PEQSNode* peqsNode = nullptr;
-    ParamHub* followedHub = nullptr; // not owned
-    bool storing = false;            // while a band edit goes into the node
+    QPointer<ParamHub> followedHub; // the shown channel's tree's, not owned
+    bool storing = false;           // while a band edit goes into the node
 };

@@ -1,17 +1,10 @@
 #include "channellink.h"
 
+#include "channelcopy.h"
 #include "edithistory.h"
 #include "outputnode.h"
 #include "paramhub.h"
 #include "paramtree.h"
-
-namespace {
-// The parts of an output a link carries over; they are named as in channelcopy.
-bool isLinkedPart(const Node* child)
-{
-    return child->name == QLatin1String("PEQ") || child->name == QLatin1String("Xover");
-}
-} // namespace
 
 ChannelLink::ChannelLink(ParamTree* tree, EditHistory* history, QObject* parent)
     : QObject(parent), tree(tree), history(history), links(tree->outputCount() / 2, false)
@@ -56,35 +49,24 @@ void ChannelLink::setLinkedPairs(const QList<int>& pairs)
 
 void ChannelLink::mirror(int paramIndex)
 {
-    const Node* node = tree->getParamNode(ParamTree::All, paramIndex);
-    if (!node || node->readOnly)
-        return;
-    // The way down from the output to the parameter, child by child.
-    QVector<int> path;
-    const Node* part = node;
-    for (; part->parent && !dynamic_cast<const OutputNode*>(part->parent); part = part->parent)
-        path.prepend(part->parent->children.indexOf(const_cast<Node*>(part)));
-    const Node* output = part->parent;
-    if (!output || !isLinkedPart(part))
-        return;
-    path.prepend(output->children.indexOf(const_cast<Node*>(part)));
-    int index = 0;
-    while (index < tree->outputCount() && tree->getOutputNode(index) != output)
-        ++index;
-    if (!isLinked(index))
-        return;
-
-    const Node* partner = tree->getOutputNode(index ^ 1);
-    for (int step : qAsConst(path)) {
-        if (!partner || step < 0 || step >= partner->children.size())
+    // The parts a link carries over, listed alike for both outputs of a pair.
+    constexpr int parts = EqualizerPart | CrossoverPart;
+    for (int output = 0; output < tree->outputCount(); ++output) {
+        if (!isLinked(output))
+            continue;
+        const QList<Node*> own = channelPartParams(tree->getOutputNode(output), parts);
+        for (int i = 0; i < own.size(); ++i) {
+            if (own.at(i)->paramIndex != paramIndex)
+                continue;
+            const QList<Node*> partner = channelPartParams(tree->getOutputNode(output ^ 1), parts);
+            const QByteArray value = own.at(i)->serialize();
+            if (i >= partner.size() || partner.at(i)->serialize() == value)
+                return;
+            // The partner's change comes back through the hub: it must not be mirrored again.
+            mirroring = true;
+            tree->restoreParam(partner.at(i)->paramIndex, value);
+            mirroring = false;
             return;
-        partner = partner->children.at(step);
+        }
     }
-    const QByteArray value = node->serialize();
-    if (partner->paramIndex < 0 || partner->readOnly || partner->serialize() == value)
-        return;
-    // The partner's change comes back through the hub: it must not be mirrored again.
-    mirroring = true;
-    tree->restoreParam(partner->paramIndex, value);
-    mirroring = false;
 }

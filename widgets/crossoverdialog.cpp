@@ -68,15 +68,18 @@ void CrossoverDialog::setXoverNodes(const QList<XoverNode*>& nodes)
         return;
     xoverNodes = nodes;
     // An undo, a paste or a linked output changes a crossover behind the dialog's back.
+    disconnect(following); // the nodes of an earlier tree
     if (!nodes.isEmpty() && nodes.first()->hub)
-        connect(nodes.first()->hub, &ParamHub::valueChanged, this, [this](int paramIndex) {
-            if (!isVisible())
-                return; // showing the dialog loads every output anew
-            for (int i = 0; i < xoverNodes.size(); ++i)
-                if (i != storingOutput && (xoverNodes.at(i)->getParamIndex(true) == paramIndex ||
-                                           xoverNodes.at(i)->getParamIndex(false) == paramIndex))
-                    reloadControl(i);
-        });
+        following =
+            connect(nodes.first()->hub, &ParamHub::valueChanged, this, [this](int paramIndex) {
+                if (!isVisible())
+                    return; // showing the dialog loads every output anew
+                for (int i = 0; i < xoverNodes.size(); ++i)
+                    if (i != storingOutput &&
+                        (xoverNodes.at(i)->getParamIndex(true) == paramIndex ||
+                         xoverNodes.at(i)->getParamIndex(false) == paramIndex))
+                        reloadControl(i);
+            });
 }
 
 XoverNode* CrossoverDialog::getXoverNode(int index)

@@ -49,6 +49,7 @@ private:
     QList<CrossoverControl*> controls;
     QList<XoverNode*> xoverNodes;
     QList<FreqPair> freqs;
-    int shownOutput = -1;   // whose response is drawn
-    int storingOutput = -1; // whose edit here goes into its node (a linked one follows)
+    int shownOutput = -1;              // whose response is drawn
+    int storingOutput = -1;            // whose edit here goes into its node (a linked one follows)
+    QMetaObject::Connection following; // to the hub whose changes the dialog shows
 };

@@ -144,28 +144,6 @@ private Q_SLOTS:
         queue.enqueue(2); // a cleared index is taken again
         QCOMPARE(drain(queue), QList<int>({2}));
     }
-
-    // Every change is announced with its source; only the user's is queued, and every
-    // attempt to queue is announced, also for a parameter queued already.
-    void onlyTheUsersChangesAreQueued()
-    {
-        ParamHub hub;
-        QSignalSpy changed(&hub, &ParamHub::valueChanged);
-        QSignalSpy enqueued(&hub, &ParamHub::paramEnqueuedForUpdate);
-        const std::pair<int, ChangeSource> changes[] = {{4, ChangeSource::Device},
-                                                        {9, ChangeSource::User},
-                                                        {4, ChangeSource::File},
-                                                        {9, ChangeSource::User}};
-        for (const auto& [index, source] : changes)
-            hub.announce(index, source);
-        QCOMPARE(changed.count(), 4);
-        QCOMPARE(changed.at(2).at(0).toInt(), 4);
-        QCOMPARE(changed.at(2).at(1).value<ChangeSource>(), ChangeSource::File);
-        QCOMPARE(enqueued.count(), 2);
-        QVERIFY(hub.isQueued(9) && !hub.isQueued(4));
-        QCOMPARE(drain(*hub.updateQueue()), QList<int>({9}));
-        QVERIFY(!hub.isQueued(9));
-    }
 };
 
 QTEST_GUILESS_MAIN(TestNode)

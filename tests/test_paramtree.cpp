@@ -196,14 +196,19 @@ private Q_SLOTS:
         SubwooferChannelNode* sub = tree.getOutputNode(2)->subwooferChannelNode();
         sub->setChecked(true, ChangeSource::Device);
         sub->setChecked(false, ChangeSource::User);
+        tree.masterVolumeNode()->setValue(-5.0, ChangeSource::File); // Write All sends it
+        sub->setChecked(true, ChangeSource::User); // queued once, where it was first
         QCOMPARE(presetChanged.count(), 1);
-        QCOMPARE(changed.count(), 5);
+        QCOMPARE(changed.count(), 7);
         QCOMPARE(changed.at(3),
                  QVariantList({37 + 16 * 2 + 5, QVariant::fromValue(ChangeSource::Device)}));
+        const int master = tree.masterVolumeNode()->paramIndex;
+        QCOMPARE(changed.at(5), QVariantList({master, QVariant::fromValue(ChangeSource::File)}));
+        QVERIFY(hub.isQueued(7) && !hub.isQueued(master));
         int queued = -1;
         QVERIFY(hub.dequeueParamIndex(queued) && queued == 7);
         QVERIFY(hub.dequeueParamIndex(queued) && queued == 37 + 16 * 2 + 5);
-        QVERIFY(!hub.dequeueParamIndex(queued));
+        QVERIFY(!hub.dequeueParamIndex(queued) && !hub.isQueued(7));
     }
 
     // Steps: a different parameter in between, or a second's pause, starts a new step. Undo

@@ -1008,9 +1008,15 @@ private Q_SLOTS:
             QCOMPARE(linkBox(1)->isChecked(), chosen == 0);
             QCOMPARE(linkBox(2)->isChecked(), chosen == 0);
         }
-        // A preset the processor switched to shows that preset's links too.
+        // A preset the processor switched to shows that preset's links too; of stored pairs
+        // a hand edit spoilt, only the valid ones link.
+        QSettings(QStringLiteral("Veltrane"), QStringLiteral("Tonvise"))
+            .setValue(QStringLiteral("links/preset3"), QStringList{"2", "junk", "9", "-1"});
         tree->getPresetNode()->setCurrentIndex(1, ChangeSource::Device);
         QVERIFY(!linkBox(1)->isChecked());
+        tree->getPresetNode()->setCurrentIndex(2, ChangeSource::Device);
+        QVERIFY(!linkBox(1)->isChecked() && linkBox(3)->isChecked() && linkBox(4)->isChecked());
+        QVERIFY(!linkBox(5)->isChecked() && !linkBox(7)->isChecked());
     }
 
     // Save adds ".json" when missing and keeps ".JSON"; a write that fails midway (the file
